@@ -1,0 +1,133 @@
+#include "config/ConfigPath.h"
+
+#include "config/ErrorReporter.h"
+#include "config/IniFile.h"
+#include "config/Messages.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <mutex>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace hostaq {
+
+namespace {
+std::string& PathStore() {
+    static std::string path;
+    return path;
+}
+bool HostaqEdition = true;
+std::vector<std::function<void(const std::string&)>>& Hooks() {
+    static std::vector<std::function<void(const std::string&)>> hooks;
+    return hooks;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string FileNameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Replaces the extension of the file name (not of a folder) by ".ini", or appends it.
+std::string WithIniExtension(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        return path.substr(0, dot) + ".ini";
+    return path + ".ini";
+}
+
+bool MakeFolder(const std::string& folder) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+} // namespace
+
+const std::string& ConfigPath() { return PathStore(); }
+void SetConfigPath(const std::string& path) { PathStore() = path; }
+bool IsHostaqEdition() { return HostaqEdition; }
+void SetHostaqEdition(bool value) { HostaqEdition = value; }
+
+std::string ProgramPath() {
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return "hostaq";
+    return std::string(buf, static_cast<std::size_t>(n));
+}
+
+std::string UserDataFolder() {
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+        base = xdg;
+    else {
+        const char* home = std::getenv("HOME");
+        if (!home || !*home) {
+            const passwd* pw = ::getpwuid(::getuid());
+            home = pw ? pw->pw_dir : "/tmp";
+        }
+        base = std::string(home) + "/.config";
+    }
+    return base + "/Vemo Solution/Hostaq Updater";
+}
+
+std::string CommandLineCandidate(const std::vector<std::string>& args, const std::string& programPath) {
+    for (const std::string& arg : args) {
+        if (arg.empty() || arg[0] == '-' || arg[0] == '/')
+            continue;
+        std::string candidate = arg;
+        if (candidate.find('/') == std::string::npos)
+            candidate = FolderOf(programPath) + candidate;
+        return WithIniExtension(candidate);
+    }
+    return {};
+}
+
+bool LocateConfigFile(const std::vector<std::string>& args, const std::string& programPath) {
+    std::string chosen;
+    const std::string fromArgs = CommandLineCandidate(args, programPath);
+    if (IniWriteTest(fromArgs))
+        chosen = fromArgs;
+    if (chosen.empty()) {
+        const std::string beside = WithIniExtension(programPath);
+        if (IniWriteTest(beside))
+            chosen = beside;
+    }
+    const std::string userFolder = UserDataFolder();
+    const std::string userFile = userFolder + "/" + WithIniExtension(FileNameOf(programPath));
+    if (chosen.empty()) {
+        // The two folders of the per-user place are created one level at a time.
+        const std::string vendor = userFolder.substr(0, userFolder.rfind('/'));
+        const std::string parent = vendor.substr(0, vendor.rfind('/'));
+        MakeFolder(parent);
+        if (!MakeFolder(vendor) || !MakeFolder(userFolder))
+            ReportError(Msg(MsgCannotCreateDataFolder));
+        if (IniWriteTest(userFile))
+            chosen = userFile;
+    }
+    if (chosen.empty()) {
+        ReportError(Msg(MsgCannotCreateIni));
+        SetConfigPath(userFile);
+        return false;
+    }
+    SetConfigPath(chosen);
+    for (const auto& hook : Hooks())
+        hook(chosen);
+    SetHostaqEdition(IniReadBool(chosen, "Options", "IsHostaq", true));
+    return true;
+}
+
+void AddConfigLocatedHook(std::function<void(const std::string& path)> hook) {
+    Hooks().push_back(std::move(hook));
+}
+
+} // namespace hostaq

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace hostaq {
+
+// The process-wide configuration path, set once at start-up.
+const std::string& ConfigPath();
+void SetConfigPath(const std::string& path);
+
+// The provider edition flag (Options/IsHostaq), read once at start-up.
+bool IsHostaqEdition();
+void SetHostaqEdition(bool value);
+
+// The running program's own file (/proc/self/exe).
+std::string ProgramPath();
+// The per-user folder "$XDG_CONFIG_HOME/Vemo Solution/Hostaq Updater" (default ~/.config).
+std::string UserDataFolder();
+
+// The configuration file named on the command line: the first argument that does not begin with
+// "-" or "/", with the program's folder put in front when it has no folder, and its extension
+// replaced by (or given) ".ini". Empty when there is no such argument.
+std::string CommandLineCandidate(const std::vector<std::string>& args, const std::string& programPath);
+
+// Finds the configuration file: the command-line candidate, the file beside the program, the
+// per-user file (its folders created one level at a time); the first that passes the write probe
+// is used. When none passes, message 10449 is reported and the per-user candidate is used.
+// Sets ConfigPath(); when a candidate passed, runs the located hooks and reads the edition flag.
+// Returns true when a writable candidate was found.
+bool LocateConfigFile(const std::vector<std::string>& args, const std::string& programPath);
+
+// Work done once the configuration file is known (the logging layer works out its file name
+// here). Hooks run in the order they were added.
+void AddConfigLocatedHook(std::function<void(const std::string& path)> hook);
+
+} // namespace hostaq

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "config/DateTime.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace hostaq {
+
+inline constexpr int MaxHostsPerGroup = 20;
+
+// Update systems of a group.
+enum TUpdateSystem : int { SystemHostaq = 0, SystemStatdns = 1, SystemCustom = 2 };
+
+// "hostaq", "statdns" or "custom"; any other value is treated like 0.
+const char* SystemName(int type);
+
+// One host group: hostnames that share one login and one set of options. Stored as one section
+// of the configuration file named by the group.
+struct TDynAcc {
+    int Type = SystemHostaq;
+    std::string UserID;
+    std::string Provider;
+    std::string Profile;
+    std::string Password; // plain in memory, scrambled in the file
+    int NumOfHosts = 0;
+    std::array<std::string, MaxHostsPerGroup> Hosts; // Hosts[0] is stored as Host1
+    bool Wildcard = true;
+    std::string MailEx;
+    bool BackupMX = false;
+    bool Enable = true;
+    bool Secure = true;
+};
+
+void InitGroup(TDynAcc& group);
+// The stored group; a missing section gives the defaults. A stored NumOfHosts above 20 loads the
+// first 20 hosts and leaves the file as it is.
+void LoadGroup(const std::string& path, const std::string& name, TDynAcc& group);
+// Replaces the section with the group, as one atomic write. Returns false when the write failed
+// (reported already; the old section is then untouched).
+bool SaveGroup(const std::string& path, const std::string& name, const TDynAcc& group);
+bool IsGroupSection(const std::string& path, const std::string& name);
+// True when "name (hostaq)", "name (statdns)" or "name (custom)" is a section of the file.
+bool SplitNameTaken(const std::string& path, const std::string& name);
+// The name a split group of the given system gets: "Home (statdns)".
+std::string SplitGroupName(const std::string& name, int type);
+
+struct TGroupCounts {
+    int Groups = 0;
+    int DisabledGroups = 0;
+    int Hosts = 0;
+    int DisabledHosts = 0;
+    std::vector<std::string> Names; // in file order
+};
+TGroupCounts CountGroups(const std::string& path);
+bool AnyGroup(const std::string& path);
+
+// LastUpdate of the group; a missing, empty or malformed stamp gives now plus 365 days, so a
+// group that never succeeded is never due for a forced update.
+TDateTime ReadGroupLastUpdate(const std::string& path, const std::string& name);
+std::string ReadGroupIP(const std::string& path, const std::string& name);
+int ReadGroupResult(const std::string& path, const std::string& name);
+// A LastUpdate after now (the clock was set back) becomes now.
+void FixFutureLastUpdate(const std::string& path, const std::string& name);
+
+bool DeleteGroup(const std::string& path, const std::string& name);
+// Erases the old section and saves the group under the new name, as one atomic write.
+bool RenameGroup(const std::string& path, const std::string& oldName, const std::string& newName,
+                 const TDynAcc& group);
+
+// The group's own configuration keys; a per-host result key never takes one of these names.
+bool IsGroupConfigKey(const std::string& name);
+
+} // namespace hostaq
