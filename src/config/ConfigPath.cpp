@@ -20,10 +20,12 @@ std::string& PathStore() {
     return path;
 }
 bool HostaqEdition = true;
-std::vector<std::function<void(const std::string&)>>& Hooks() {
-    static std::vector<std::function<void(const std::string&)>> hooks;
+using THooks = std::vector<std::pair<int, std::function<void(const std::string&)>>>;
+THooks& Hooks() {
+    static THooks hooks;
     return hooks;
 }
+int NextHookId = 1;
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -120,14 +122,19 @@ bool LocateConfigFile(const std::vector<std::string>& args, const std::string& p
         return false;
     }
     SetConfigPath(chosen);
-    for (const auto& hook : Hooks())
+    for (const auto& [id, hook] : Hooks())
         hook(chosen);
     SetHostaqEdition(IniReadBool(chosen, "Options", "IsHostaq", true));
     return true;
 }
 
-void AddConfigLocatedHook(std::function<void(const std::string& path)> hook) {
-    Hooks().push_back(std::move(hook));
+int AddConfigLocatedHook(std::function<void(const std::string& path)> hook) {
+    Hooks().emplace_back(NextHookId, std::move(hook));
+    return NextHookId++;
+}
+
+void RemoveConfigLocatedHook(int id) {
+    std::erase_if(Hooks(), [id](const auto& entry) { return entry.first == id; });
 }
 
 } // namespace hostaq

@@ -32,7 +32,8 @@ std::string CommandLineCandidate(const std::vector<std::string>& args, const std
 bool LocateConfigFile(const std::vector<std::string>& args, const std::string& programPath);
 
 // Work done once the configuration file is known (the logging layer works out its file name
-// here). Hooks run in the order they were added.
-void AddConfigLocatedHook(std::function<void(const std::string& path)> hook);
+// here). Hooks run in the order they were added. Returns an id for RemoveConfigLocatedHook.
+int AddConfigLocatedHook(std::function<void(const std::string& path)> hook);
+void RemoveConfigLocatedHook(int id);
 
 } // namespace hostaq

@@ -1,0 +1,241 @@
+#include "config/Clock.h"
+#include "config/ConfigKeys.h"
+#include "config/ConfigPath.h"
+#include "config/ErrorReporter.h"
+#include "config/IniFile.h"
+#include "config/Messages.h"
+#include "config/Scramble.h"
+#include "config/Stamp.h"
+#include "config/Version.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+#include <regex>
+
+using namespace hostaq;
+using hostaq::test::TTempDir;
+using hostaq::test::WriteFileText;
+
+namespace {
+
+TEST(StampTest, EncodesAndDecodesFourteenDigits) {
+    const TDateTime t = TDateTime::FromParts(2007, 1, 2, 3, 4, 5);
+    EXPECT_EQ(EncodeStamp(t), "20070102030405");
+    EXPECT_EQ(DecodeStamp("20070102030405"), t);
+    EXPECT_EQ(EncodeStamp(TDateTime::FromParts(2007, 12, 31, 23, 59, 0)), "20071231235900");
+}
+
+TEST(StampTest, EmptyIsNowAndMalformedThrowsAConversionError) {
+    TManualClock clock(TDateTime::FromParts(2020, 5, 6, 7, 8, 9));
+    TClockGuard guard(&clock);
+    EXPECT_EQ(DecodeStamp(""), clock.Now());
+    for (const char* bad : {"2007010203040", "200701020304050", "2007010203040x", "20070230000000",
+                            "20071301000000", "20070101240000", "20070101006000", " 0070101000000"}) {
+        EXPECT_THROW(DecodeStamp(bad), EConvertError) << bad;
+        TDateTime out;
+        EXPECT_FALSE(TryDecodeStamp(bad, out)) << bad;
+    }
+    EXPECT_NO_THROW(DecodeStamp("20080229235959"));
+}
+
+TEST(DateTimeTest, MonthArithmeticKeepsTheDayWhereTheMonthAllows) {
+    const TDateTime jan31 = TDateTime::FromParts(2007, 1, 31, 10, 0, 0);
+    EXPECT_EQ(jan31.AddMonths(1), TDateTime::FromParts(2007, 2, 28, 10, 0, 0));
+    EXPECT_EQ(TDateTime::FromParts(2008, 1, 31).AddMonths(1), TDateTime::FromParts(2008, 2, 29));
+    EXPECT_EQ(jan31.AddMonths(-2), TDateTime::FromParts(2006, 11, 30, 10, 0, 0));
+    EXPECT_EQ(jan31.AddMonths(12), TDateTime::FromParts(2008, 1, 31, 10, 0, 0));
+    EXPECT_EQ(TDateTime::FromParts(2007, 12, 31, 23, 59, 59).AddSecs(1), TDateTime::FromParts(2008, 1, 1));
+    EXPECT_EQ(TDateTime::FromParts(2007, 12, 30).DayOfWeek(), 1); // a Sunday
+    EXPECT_EQ(TDateTime::FromParts(2007, 12, 31).DayOfYear(), 365);
+}
+
+TEST(ScrambleTest, RoundTripsWithFreshTextEachTime) {
+    const std::string a = ScramblePassword("pa$$w");
+    const std::string b = ScramblePassword("pa$$w");
+    EXPECT_EQ(a.size(), 128u);
+    EXPECT_TRUE(std::regex_match(a, std::regex("[0-9A-F]{128}")));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(UnscramblePassword(a), "pa$$w");
+    EXPECT_EQ(UnscramblePassword(b), "pa$$w");
+    std::string lower = a;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(UnscramblePassword(lower), "pa$$w");
+
+    const std::string longPassword(56, 'k');
+    EXPECT_EQ(ScramblePassword(longPassword).size(), 128u);
+    const std::string longer = "\xC3\xA9t\xC3\xA9 " + std::string(70, 'z');
+    EXPECT_EQ(UnscramblePassword(ScramblePassword(longer)), longer);
+    EXPECT_EQ(UnscramblePassword(ScramblePassword("")), "");
+}
+
+TEST(ScrambleTest, KeyComesFromEveryOtherCharacterBackwards) {
+    const std::string key = BuildScrambleKey();
+    EXPECT_EQ(key.size(), 17u);
+}
+
+TEST(ScrambleTest, MalformedStoredTextsGiveEmptyAndSaySo) {
+    bool malformed = false;
+    EXPECT_EQ(UnscramblePassword("not hexadecimal at all", &malformed), "");
+    EXPECT_TRUE(malformed);
+    EXPECT_EQ(UnscramblePassword("ABCD", &malformed), "");
+    EXPECT_TRUE(malformed);
+    // Hexadecimal, but what it deciphers to has no hexadecimal length prefix.
+    EXPECT_EQ(UnscramblePassword(std::string(128, '0'), &malformed), "");
+    EXPECT_TRUE(malformed);
+    UnscramblePassword(ScramblePassword("x"), &malformed);
+    EXPECT_FALSE(malformed);
+}
+
+TEST(MessagesTest, BuiltInTableLanguageFileAndFormatting) {
+    ResetMessages();
+    EXPECT_EQ(Msg(10449), "Cannot create Hostaq.ini file.");
+    EXPECT_EQ(Msg(10033), "Your public IP address is %s.");
+    EXPECT_EQ(Msg(10000), "");
+    EXPECT_EQ(Msg(10450), "");
+    EXPECT_EQ(FormatMsg(10033, {"203.0.113.7"}), "Your public IP address is 203.0.113.7.");
+    EXPECT_EQ(FormatText("%s has %d hosts, 100%% sure%s", {"Home", "3"}), "Home has 3 hosts, 100% sure");
+
+    TTempDir dir;
+    EXPECT_FALSE(LoadMessages(dir.File("HostaqLang.ini")));
+    WriteFileText(dir.File("HostaqLang.ini"), "[Messages]\n10449=Kann Hostaq.ini nicht anlegen.\n10201=" +
+                                                  std::string(400, 'x') + "\n");
+    EXPECT_TRUE(LoadMessages(dir.File("HostaqLang.ini")));
+    EXPECT_EQ(Msg(10449), "Kann Hostaq.ini nicht anlegen.");
+    EXPECT_EQ(Msg(10200), "");
+    EXPECT_EQ(Msg(10201).size(), 349u);
+    ResetMessages();
+    EXPECT_EQ(Msg(10449), "Cannot create Hostaq.ini file.");
+}
+
+TEST(VersionTest, TitleCarriesTheVersion) {
+    EXPECT_EQ(BuildUserAgent(), "Hostaq Updater - Version 1.0.0 (Build 1) - Beta");
+}
+
+class ConfigAccessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetConfigPath(dir.File("hostaq.ini"));
+        ResetReportedWarnings();
+        SetWarningReporter([this](const std::string& text) { warnings.push_back(text); });
+    }
+    void TearDown() override {
+        SetWarningReporter({});
+        SetConfigPath("");
+    }
+    TTempDir dir;
+    std::vector<std::string> warnings;
+};
+
+TEST_F(ConfigAccessTest, TableDefaultsAndTypedAccess) {
+    EXPECT_EQ(ReadInteger(Keys::CheckingInt), 5);
+    EXPECT_EQ(ReadInteger(Keys::ForceUpdateInt), 25);
+    EXPECT_TRUE(ReadBool(Keys::AutoCheck));
+    EXPECT_EQ(ReadString(Keys::SMTPPort), "25");
+    EXPECT_EQ(ReadString(Keys::UpdateHost), "members.hostaq.example");
+    EXPECT_EQ(ReadString(Keys::DateTimeFormat), "MM/dd/yyyy HH:mm:ss");
+    EXPECT_EQ(ReadInteger(Keys::Anim3Idx), 8);
+    EXPECT_FALSE(ReadStamp(Keys::UpdateLastUpdate).has_value());
+    EXPECT_FALSE(std::filesystem::exists(ConfigPath()));
+
+    WriteStamp(Keys::UpdateLastUpdate, TDateTime::FromParts(2007, 12, 31, 23, 59, 0));
+    EXPECT_EQ(IniReadString(ConfigPath(), "Update", "LastUpdate", ""), "20071231235900");
+    EXPECT_EQ(*ReadStamp(Keys::UpdateLastUpdate), TDateTime::FromParts(2007, 12, 31, 23, 59, 0));
+
+    // An empty password never overwrites the stored one.
+    WritePassword(Keys::ProxyPassword, "secret");
+    WritePassword(Keys::ProxyPassword, "");
+    EXPECT_EQ(ReadPassword(Keys::ProxyPassword), "secret");
+    EXPECT_NE(IniReadString(ConfigPath(), "Connection", "ProxyPassword", ""), "secret");
+
+    // Every key of the table has a section and a name.
+    for (const TConfigKey* key : AllConfigKeys())
+        EXPECT_TRUE(*key->Section && *key->Key);
+    EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(ConfigAccessTest, MalformedStoredValuesReadAsDefaultAndAreReportedOnce) {
+    WriteFileText(ConfigPath(), "[Options]\nCheckingInt=ten\n[Update]\nLastUpdate=2007-12-31\n"
+                                "[Connection]\nProxyPassword=zz\n");
+    EXPECT_EQ(ReadInteger(Keys::CheckingInt), 5);
+    EXPECT_EQ(ReadInteger(Keys::CheckingInt), 5);
+    EXPECT_FALSE(ReadStamp(Keys::UpdateLastUpdate).has_value());
+    EXPECT_EQ(ReadPassword(Keys::ProxyPassword), "");
+    ASSERT_EQ(warnings.size(), 3u);
+    EXPECT_NE(warnings[0].find("Options/CheckingInt"), std::string::npos);
+    EXPECT_NE(warnings[1].find("Update/LastUpdate"), std::string::npos);
+    EXPECT_NE(warnings[2].find("Connection/ProxyPassword"), std::string::npos);
+}
+
+class LocateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(programDir);
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        oldXdg = old ? old : "";
+        hadXdg = old != nullptr;
+        ::setenv("XDG_CONFIG_HOME", dir.File("xdg").c_str(), 1);
+        SetErrorReporter([this](const std::string& text) { errors.push_back(text); });
+    }
+    void TearDown() override {
+        if (hadXdg)
+            ::setenv("XDG_CONFIG_HOME", oldXdg.c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+        SetErrorReporter({});
+        SetConfigPath("");
+        SetHostaqEdition(true);
+    }
+    TTempDir dir;
+    std::string programDir = dir.File("bin");
+    std::string program = programDir + "/hostaq";
+    std::string oldXdg;
+    bool hadXdg = false;
+    std::vector<std::string> errors;
+};
+
+TEST_F(LocateTest, CommandLineCandidateRules) {
+    EXPECT_EQ(CommandLineCandidate({"-x", "/abs/file.cfg", "settings.cfg"}, program), programDir + "/settings.ini");
+    EXPECT_EQ(CommandLineCandidate({"conf/my.settings.cfg"}, program), "conf/my.settings.ini");
+    EXPECT_EQ(CommandLineCandidate({"./v1.2/hostaq"}, program), "./v1.2/hostaq.ini");
+    EXPECT_EQ(CommandLineCandidate({"-headless", "/x"}, program), "");
+}
+
+TEST_F(LocateTest, CandidatesInOrder) {
+    std::vector<std::string> located;
+    const int hook = AddConfigLocatedHook([&](const std::string& path) { located.push_back(path); });
+
+    // The command-line file wins when it can be written.
+    EXPECT_TRUE(LocateConfigFile({"custom.cfg"}, program));
+    EXPECT_EQ(ConfigPath(), programDir + "/custom.ini");
+
+    // Otherwise the file beside the program; its edition flag is read.
+    WriteFileText(programDir + "/hostaq.ini", "[Options]\nIsHostaq=0\n");
+    EXPECT_TRUE(LocateConfigFile({"missing/dir/x.cfg"}, program));
+    EXPECT_EQ(ConfigPath(), programDir + "/hostaq.ini");
+    EXPECT_FALSE(IsHostaqEdition());
+    EXPECT_FALSE(IniValueExists(ConfigPath(), "Options", "WriteTest"));
+    RemoveConfigLocatedHook(hook);
+    EXPECT_EQ(located, (std::vector<std::string>{programDir + "/custom.ini", programDir + "/hostaq.ini"}));
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(LocateTest, PerUserFolderIsCreatedOneLevelAtATime) {
+    const std::string noProgramDir = dir.File("gone/hostaq");
+    EXPECT_TRUE(LocateConfigFile({}, noProgramDir));
+    EXPECT_EQ(ConfigPath(), dir.File("xdg/Vemo Solution/Hostaq Updater/hostaq.ini"));
+    EXPECT_TRUE(std::filesystem::exists(ConfigPath()));
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(LocateTest, NothingWritableReportsAndUsesThePerUserCandidate) {
+    WriteFileText(dir.File("xdg"), "a file where the folder should be");
+    EXPECT_FALSE(LocateConfigFile({}, dir.File("gone/hostaq")));
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0], "Cannot create data folder");
+    EXPECT_EQ(errors[1], "Cannot create Hostaq.ini file.");
+    EXPECT_EQ(ConfigPath(), dir.File("xdg/Vemo Solution/Hostaq Updater/hostaq.ini"));
+}
+
+} // namespace
