@@ -476,7 +476,10 @@ void TIniDocument::WriteString(std::string_view section, std::string_view key, s
             c = ' ';
     const std::size_t h = FindSection(section);
     if (h == std::string::npos) {
-        lines_.push_back("[" + std::string(section) + "]");
+        std::string header(1, '[');
+        header.append(section);
+        header += ']';
+        lines_.push_back(std::move(header));
         lines_.push_back(std::move(line));
         return;
     }

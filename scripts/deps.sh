@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Hostaq Updater needs to build, run and test; does nothing when
+# they are all present. Runs apt-get as root, or through sudo otherwise.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  libssl-dev libsystemd-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  tinyproxy python3 python3-aiosmtpd dbus-daemon
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
