@@ -22,7 +22,9 @@ const TSystemClock SystemClock;
 std::atomic<const TClock*> CurrentClock{&SystemClock};
 } // namespace
 
-TDateTime Now() { return CurrentClock.load(std::memory_order_acquire)->Now(); }
+TDateTime Now() {
+    return CurrentClock.load(std::memory_order_acquire)->Now();
+}
 
 void SetClock(const TClock* clock) {
     CurrentClock.store(clock ? clock : &SystemClock, std::memory_order_release);

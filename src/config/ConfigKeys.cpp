@@ -67,15 +67,21 @@ bool ReadBool(const std::string& path, const TConfigKey& key) {
     return ReadIntegerChecked(path, key.Section, key.Key, DefaultInt(key)) != 0;
 }
 
-std::string ReadString(const TConfigKey& key) { return ReadString(ConfigPath(), key); }
+std::string ReadString(const TConfigKey& key) {
+    return ReadString(ConfigPath(), key);
+}
 std::string ReadString(const TConfigKey& key, const std::string& def) {
     return IniReadString(ConfigPath(), key.Section, key.Key, def);
 }
-int ReadInteger(const TConfigKey& key) { return ReadInteger(ConfigPath(), key); }
+int ReadInteger(const TConfigKey& key) {
+    return ReadInteger(ConfigPath(), key);
+}
 int ReadInteger(const TConfigKey& key, int def) {
     return ReadIntegerChecked(ConfigPath(), key.Section, key.Key, def);
 }
-bool ReadBool(const TConfigKey& key) { return ReadBool(ConfigPath(), key); }
+bool ReadBool(const TConfigKey& key) {
+    return ReadBool(ConfigPath(), key);
+}
 bool ReadBool(const TConfigKey& key, bool def) {
     return ReadBoolChecked(ConfigPath(), key.Section, key.Key, def);
 }

@@ -54,10 +54,18 @@ bool MakeFolder(const std::string& folder) {
 }
 } // namespace
 
-const std::string& ConfigPath() { return PathStore(); }
-void SetConfigPath(const std::string& path) { PathStore() = path; }
-bool IsHostaqEdition() { return HostaqEdition; }
-void SetHostaqEdition(bool value) { HostaqEdition = value; }
+const std::string& ConfigPath() {
+    return PathStore();
+}
+void SetConfigPath(const std::string& path) {
+    PathStore() = path;
+}
+bool IsHostaqEdition() {
+    return HostaqEdition;
+}
+void SetHostaqEdition(bool value) {
+    HostaqEdition = value;
+}
 
 std::string ProgramPath() {
     char buf[PATH_MAX];

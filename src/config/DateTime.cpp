@@ -40,7 +40,9 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
     year = static_cast<int>(y + (month <= 2 ? 1 : 0));
 }
 
-bool TDateTime::IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool TDateTime::IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int TDateTime::DaysInMonth(int year, int month) {
     static constexpr int Days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -73,14 +75,30 @@ Parts Split(std::int64_t msecs) {
 }
 } // namespace
 
-std::int64_t TDateTime::MsecsOfDay() const { return msecs_ - FloorDiv(msecs_, MsPerDay) * MsPerDay; }
-int TDateTime::Year() const { return Split(msecs_).y; }
-int TDateTime::Month() const { return Split(msecs_).mo; }
-int TDateTime::Day() const { return Split(msecs_).d; }
-int TDateTime::Hour() const { return static_cast<int>(MsecsOfDay() / 3600000); }
-int TDateTime::Minute() const { return static_cast<int>(MsecsOfDay() / 60000 % 60); }
-int TDateTime::Second() const { return static_cast<int>(MsecsOfDay() / 1000 % 60); }
-int TDateTime::Msec() const { return static_cast<int>(MsecsOfDay() % 1000); }
+std::int64_t TDateTime::MsecsOfDay() const {
+    return msecs_ - FloorDiv(msecs_, MsPerDay) * MsPerDay;
+}
+int TDateTime::Year() const {
+    return Split(msecs_).y;
+}
+int TDateTime::Month() const {
+    return Split(msecs_).mo;
+}
+int TDateTime::Day() const {
+    return Split(msecs_).d;
+}
+int TDateTime::Hour() const {
+    return static_cast<int>(MsecsOfDay() / 3600000);
+}
+int TDateTime::Minute() const {
+    return static_cast<int>(MsecsOfDay() / 60000 % 60);
+}
+int TDateTime::Second() const {
+    return static_cast<int>(MsecsOfDay() / 1000 % 60);
+}
+int TDateTime::Msec() const {
+    return static_cast<int>(MsecsOfDay() % 1000);
+}
 
 int TDateTime::DayOfWeek() const {
     // 1970-01-01 was a Thursday (5 in 1 = Sunday numbering).
@@ -93,7 +111,9 @@ int TDateTime::DayOfYear() const {
     return static_cast<int>(DaysFromCivil(p.y, p.mo, p.d) - DaysFromCivil(p.y, 1, 1)) + 1;
 }
 
-TDateTime TDateTime::Date() const { return TDateTime(FloorDiv(msecs_, MsPerDay) * MsPerDay); }
+TDateTime TDateTime::Date() const {
+    return TDateTime(FloorDiv(msecs_, MsPerDay) * MsPerDay);
+}
 
 TDateTime TDateTime::AddMonths(int months) const {
     const Parts p = Split(msecs_);
@@ -104,7 +124,9 @@ TDateTime TDateTime::AddMonths(int months) const {
     return TDateTime(DaysFromCivil(year, month, day) * MsPerDay + MsecsOfDay());
 }
 
-std::int64_t TDateTime::SecsTo(const TDateTime& other) const { return (other.msecs_ - msecs_) / 1000; }
+std::int64_t TDateTime::SecsTo(const TDateTime& other) const {
+    return (other.msecs_ - msecs_) / 1000;
+}
 
 std::string TDateTime::ToIsoString() const {
     char buf[32];

@@ -33,7 +33,7 @@ public:
     static int DaysInMonth(int year, int month);
     static bool IsLeapYear(int year);
 
-    TDateTime Date() const;  // midnight of the same day
+    TDateTime Date() const; // midnight of the same day
     std::int64_t MsecsOfDay() const;
 
     TDateTime AddMsecs(std::int64_t ms) const { return TDateTime(msecs_ + ms); }

@@ -14,7 +14,9 @@ namespace hostaq {
 
 namespace {
 
-std::string HostKey(int i) { return "Host" + std::to_string(i); }
+std::string HostKey(int i) {
+    return "Host" + std::to_string(i);
+}
 
 // Writes the group's keys in their stored order into a document.
 void WriteGroup(TIniDocument& doc, const std::string& name, const TDynAcc& g) {
@@ -67,7 +69,8 @@ void LoadGroup(const std::string& path, const std::string& name, TDynAcc& g) {
     if (!stored.empty())
         g.Password = UnscramblePassword(stored);
     // The record holds 20 hosts; a hand-edited larger count loads the first 20.
-    g.NumOfHosts = std::clamp(ReadIntegerChecked(path, name, "NumOfHosts", g.NumOfHosts), 0, MaxHostsPerGroup);
+    g.NumOfHosts =
+        std::clamp(ReadIntegerChecked(path, name, "NumOfHosts", g.NumOfHosts), 0, MaxHostsPerGroup);
     for (int i = 1; i <= g.NumOfHosts; ++i)
         g.Hosts[static_cast<std::size_t>(i - 1)] = IniReadString(path, name, HostKey(i), "");
     g.Wildcard = ReadBoolChecked(path, name, "Wildcard", g.Wildcard);
@@ -93,7 +96,9 @@ bool IsGroupSection(const std::string& path, const std::string& name) {
     return has("UserID") && has("Password") && has("Type") && has("NumOfHosts");
 }
 
-std::string SplitGroupName(const std::string& name, int type) { return name + " (" + SystemName(type) + ")"; }
+std::string SplitGroupName(const std::string& name, int type) {
+    return name + " (" + SystemName(type) + ")";
+}
 
 bool SplitNameTaken(const std::string& path, const std::string& name) {
     for (int type : {SystemHostaq, SystemStatdns, SystemCustom})
@@ -149,7 +154,9 @@ void FixFutureLastUpdate(const std::string& path, const std::string& name) {
         IniWriteString(path, name, "LastUpdate", EncodeStamp(now));
 }
 
-bool DeleteGroup(const std::string& path, const std::string& name) { return IniEraseSection(path, name); }
+bool DeleteGroup(const std::string& path, const std::string& name) {
+    return IniEraseSection(path, name);
+}
 
 bool RenameGroup(const std::string& path, const std::string& oldName, const std::string& newName,
                  const TDynAcc& group) {
@@ -161,10 +168,9 @@ bool RenameGroup(const std::string& path, const std::string& oldName, const std:
 }
 
 bool IsGroupConfigKey(const std::string& name) {
-    static const char* const Fixed[] = {"NewConfig", "Type",     "UserID", "Provider", "Profile",
-                                        "Password",  "NumOfHosts", "Wildcard", "MailEx", "BackupMX",
-                                        "Enable",    "Secure",   "LastUpdate", "IP", "UpdateResult",
-                                        "ReturnStr"};
+    static const char* const Fixed[] = {
+        "NewConfig", "Type",     "UserID", "Provider", "Profile",    "Password", "NumOfHosts",   "Wildcard",
+        "MailEx",    "BackupMX", "Enable", "Secure",   "LastUpdate", "IP",       "UpdateResult", "ReturnStr"};
     for (const char* key : Fixed)
         if (strcasecmp(name.c_str(), key) == 0)
             return true;

@@ -1,5 +1,5 @@
-#include "config/ErrorReporter.h"
 #include "config/IniFile.h"
+#include "config/ErrorReporter.h"
 
 #include "TempDir.h"
 

@@ -99,8 +99,8 @@ TEST(MessagesTest, BuiltInTableLanguageFileAndFormatting) {
 
     TTempDir dir;
     EXPECT_FALSE(LoadMessages(dir.File("HostaqLang.ini")));
-    WriteFileText(dir.File("HostaqLang.ini"), "[Messages]\n10449=Kann Hostaq.ini nicht anlegen.\n10201=" +
-                                                  std::string(400, 'x') + "\n");
+    WriteFileText(dir.File("HostaqLang.ini"),
+                  "[Messages]\n10449=Kann Hostaq.ini nicht anlegen.\n10201=" + std::string(400, 'x') + "\n");
     EXPECT_TRUE(LoadMessages(dir.File("HostaqLang.ini")));
     EXPECT_EQ(Msg(10449), "Kann Hostaq.ini nicht anlegen.");
     EXPECT_EQ(Msg(10200), "");
@@ -196,7 +196,8 @@ protected:
 };
 
 TEST_F(LocateTest, CommandLineCandidateRules) {
-    EXPECT_EQ(CommandLineCandidate({"-x", "/abs/file.cfg", "settings.cfg"}, program), programDir + "/settings.ini");
+    EXPECT_EQ(CommandLineCandidate({"-x", "/abs/file.cfg", "settings.cfg"}, program),
+              programDir + "/settings.ini");
     EXPECT_EQ(CommandLineCandidate({"conf/my.settings.cfg"}, program), "conf/my.settings.ini");
     EXPECT_EQ(CommandLineCandidate({"./v1.2/hostaq"}, program), "./v1.2/hostaq.ini");
     EXPECT_EQ(CommandLineCandidate({"-headless", "/x"}, program), "");

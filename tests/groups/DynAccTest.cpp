@@ -1,7 +1,7 @@
+#include "groups/DynAcc.h"
 #include "config/Clock.h"
 #include "config/IniFile.h"
 #include "config/Stamp.h"
-#include "groups/DynAcc.h"
 
 #include "TempDir.h"
 
@@ -58,9 +58,9 @@ TEST_F(DynAccTest, SaveWritesKeysInOrderAndLoadsBack) {
     std::vector<std::string> keys;
     for (const auto& line : values)
         keys.push_back(line.substr(0, line.find('=')));
-    EXPECT_EQ(keys, (std::vector<std::string>{"NewConfig", "Type", "UserID", "Provider", "Profile", "Password",
-                                              "NumOfHosts", "Host1", "Host2", "Host3", "Wildcard", "MailEx",
-                                              "BackupMX", "Enable", "Secure"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"NewConfig", "Type", "UserID", "Provider", "Profile",
+                                              "Password", "NumOfHosts", "Host1", "Host2", "Host3", "Wildcard",
+                                              "MailEx", "BackupMX", "Enable", "Secure"}));
     EXPECT_EQ(IniReadString(ini, "Home", "Password", "").size(), 128u);
 
     TDynAcc back;
