@@ -1,0 +1,81 @@
+#include "log/LogFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace hostaq {
+
+namespace {
+bool WriteAll(int fd, const std::string& data) {
+    const char* p = data.data();
+    std::size_t left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Opens the file for appending; creates it when missing. created tells which happened.
+int OpenForAppend(const std::string& path, bool& created) {
+    // O_NONBLOCK: a fifo in place of the file must not stall the program.
+    constexpr int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        int fd = ::open(path.c_str(), flags);
+        if (fd >= 0 || errno != ENOENT) {
+            created = false;
+            return fd;
+        }
+        // O_EXCL: only the one who creates the file writes its header.
+        fd = ::open(path.c_str(), flags | O_CREAT | O_EXCL, 0600);
+        if (fd >= 0 || errno != EEXIST) {
+            created = fd >= 0;
+            return fd;
+        }
+    }
+    created = false;
+    return -1;
+}
+} // namespace
+
+std::string LogFileHeader(const std::string& appName, const std::string& stamp) {
+    return appName + " log file. Created on " + stamp + ".";
+}
+
+bool AppendLogFile(const std::string& path, const std::string& header, const std::string& line,
+                   std::string& error) {
+    bool created = false;
+    const int fd = OpenForAppend(path, created);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    std::string data;
+    if (created)
+        data = header + "\n\n";
+    data += line;
+    data += '\n';
+    bool ok = WriteAll(fd, data);
+    int savedErrno = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        savedErrno = errno;
+    }
+    if (!ok)
+        error = std::strerror(savedErrno);
+    return ok;
+}
+
+} // namespace hostaq
