@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+
+namespace hostaq {
+
+// A worker thread that frees itself: create it with new, give it all its inputs, then Start().
+// From then on the creator must not touch it; it reports through Synchronize (MainThread.h) and
+// deletes itself when Execute returns. Every live worker is counted, so the program can wait
+// for them before it tears anything down.
+class TWorkerThread {
+public:
+    TWorkerThread() = default;
+    virtual ~TWorkerThread() = default;
+    TWorkerThread(const TWorkerThread&) = delete;
+    TWorkerThread& operator=(const TWorkerThread&) = delete;
+
+    // Runs Execute on a new thread. Call once.
+    void Start();
+
+protected:
+    virtual void Execute() = 0;
+
+private:
+    void Run();
+};
+
+// Workers started and not yet ended.
+std::size_t LiveWorkers();
+// Waits until no worker is alive, at most timeoutMs; true when none is. Call it after the
+// dispatcher stopped delivering (or from a loop that still pumps), since a worker may be
+// waiting for the main thread.
+bool WaitForWorkers(int timeoutMs);
+
+} // namespace hostaq
