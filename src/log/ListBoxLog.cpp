@@ -14,15 +14,15 @@ namespace {
 // Characters of a file line in front of the entry text: the marker and " - ".
 constexpr std::size_t MarkerLength = 5;
 constexpr std::size_t EntryOffset = 8;
+} // namespace
 
-std::string OneLine(const std::string& text) {
+std::string OneLineEntry(const std::string& text) {
     std::string line = text;
     for (char& c : line)
         if (c == '\n' || c == '\r')
             c = ' ';
     return line;
 }
-} // namespace
 
 std::string TVemoListBoxLog::Stamp(const TDateTime& t) const {
     return FormatDateTime(timeFormat_, t) + " - " + FormatDateTime(dateFormat_, t);
@@ -30,7 +30,7 @@ std::string TVemoListBoxLog::Stamp(const TDateTime& t) const {
 
 bool TVemoListBoxLog::AddLog(int kind, const std::string& text, std::string& fileError) {
     const std::string stamp = Stamp(Now());
-    const std::string line = stamp + " - " + OneLine(text);
+    const std::string line = stamp + " - " + OneLineEntry(text);
     if (logToScreen_)
         AddToScreen(LogColourCode(kind), line);
     if (!logToFile_ || logFileName_.empty())
@@ -41,7 +41,7 @@ bool TVemoListBoxLog::AddLog(int kind, const std::string& text, std::string& fil
 
 void TVemoListBoxLog::AddEntryToScreen(int kind, const std::string& text) {
     if (logToScreen_)
-        AddToScreen(LogColourCode(kind), Stamp(Now()) + " - " + OneLine(text));
+        AddToScreen(LogColourCode(kind), Stamp(Now()) + " - " + OneLineEntry(text));
 }
 
 void TVemoListBoxLog::AddToScreen(int colourCode, const std::string& line) {

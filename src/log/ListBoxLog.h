@@ -15,6 +15,10 @@ struct TLogItem {
     bool operator==(const TLogItem&) const = default;
 };
 
+// An entry's text as it is shown and stored: line breaks become blanks, so every entry stays one
+// line of the file and cannot forge another.
+std::string OneLineEntry(const std::string& text);
+
 // What changed in the list, for a view that follows it.
 enum class TLogListChange {
     Added,        // one item was appended at the end (and became the selected item)

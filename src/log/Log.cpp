@@ -71,7 +71,7 @@ void Deliver(TLogger& logger, const TPendingEntry& entry) {
     logger.ReportedFailure = fileName;
     const std::string report = FormatMsg(MsgLogFileUnwritable, {fileName, fileError});
     std::fprintf(stderr, "%s\n", report.c_str());
-    logger.Pending.push_back({LogError, report, true});
+    logger.Pending.push_back({LogError, OneLineEntry(report), true});
 }
 
 // Delivers every queued entry in order; entries logged meanwhile join the queue.
@@ -113,7 +113,7 @@ void AddLog(int kind, const std::string& text) {
     try {
         TLogger& logger = Logger();
         std::lock_guard lock(logger.Mutex);
-        logger.Pending.push_back({kind, text, false});
+        logger.Pending.push_back({kind, OneLineEntry(text), false});
         AsDeliverer(logger, [] {});
     } catch (...) {
     }

@@ -10,7 +10,8 @@
 namespace hostaq {
 
 // The one process-wide entry point for everything the program reports. The entry reaches the
-// log model (the screen list), the current log file and every extra sink. Never throws.
+// log model (the screen list), the current log file and every extra sink, all with the same
+// one-line text (line breaks become blanks). Never throws.
 //
 // Safe from any thread: one lock serialises entries. An entry logged while another is being
 // delivered on the same thread (by a sink, a view following the list, or the report of a log

@@ -74,9 +74,13 @@ TEST_F(LogTest, EntryReachesListFileAndSinks) {
     EXPECT_EQ(entries_, (TEntries{{LogProcess, "Update process starts."}}));
     EXPECT_EQ(FormatLogLine("x"), "23:59:00 - 12/31/2007 - x");
 
+    // A text from outside cannot forge a line of the file or of the headless output.
+    AddLog(LogNormal, "two\r\n[004] - lines");
+    EXPECT_EQ(entries_.back().second, "two  [004] - lines");
+
     RemoveLogSink(id);
     AddLog(LogNormal, "after removal");
-    EXPECT_EQ(entries_.size(), 1u);
+    EXPECT_EQ(entries_.size(), 2u);
 }
 
 TEST_F(LogTest, ResetLoggerGivesAFreshLogger) {
