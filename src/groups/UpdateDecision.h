@@ -1,0 +1,36 @@
+#pragma once
+
+#include "groups/UpdateResult.h"
+
+#include <string>
+#include <vector>
+
+namespace hostaq {
+
+// Whether one group is sent in an update run, and the class its controller starts with (4 for a
+// blocked group, else 0).
+struct TUpdateDecision {
+    bool Send = false;
+    UpdateResultClass Code = ClassNoError;
+};
+
+// Decides for one group of a run, in group-list order. Forced and offline runs send every group.
+// Otherwise a changed configuration, a changed address or a due forced update sends it; a
+// disabled or blocked group is skipped. Logs the decision and adds skipped groups to the report.
+TUpdateDecision NeedsUpdate(const std::string& path, const std::string& groupName,
+                            const std::string& currentAddress, int forceUpdateDays, bool offline,
+                            bool forced);
+
+struct TUpdateDue {
+    bool Due = false;
+    std::string Reason;
+};
+
+// Whether a check should start an update run: the address changed, or a group changed its
+// configuration or holds another address (blocked and disabled groups aside). Corrects future
+// LastUpdate stamps on the way. The forced-update interval is not looked at here.
+TUpdateDue AnyGroupNeedsUpdate(const std::string& path, const std::string& newAddress,
+                               const std::string& lastAddress, const std::vector<std::string>& groupNames,
+                               bool manual);
+
+} // namespace hostaq

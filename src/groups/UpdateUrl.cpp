@@ -1,0 +1,139 @@
+#include "groups/UpdateUrl.h"
+
+#include "config/ConfigKeys.h"
+#include "config/IniFile.h"
+#include "config/Scramble.h"
+#include "groups/DynAcc.h"
+#include "groups/Profile.h"
+#include "net/Url.h"
+
+#include <algorithm>
+
+namespace hostaq {
+
+namespace {
+
+constexpr const char* NoMailExchanger = "< Not Required >";
+
+std::string Trimmed(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
+        s.remove_suffix(1);
+    return std::string(s);
+}
+
+std::string ServerHost(const std::string& path, const TConfigKey& key) {
+    std::string host = Trimmed(ReadString(path, key));
+    return host.empty() ? std::string(key.Default) : host;
+}
+
+bool HasPort(std::string_view hostAndPort) {
+    return HostWithoutPort(hostAndPort).size() != hostAndPort.size();
+}
+
+} // namespace
+
+std::string EffectiveUpdateHost(const std::string& path) {
+    return ServerHost(path, Keys::UpdateHost);
+}
+std::string EffectiveAccountHost(const std::string& path) {
+    return ServerHost(path, Keys::AccountHost);
+}
+
+std::string HostWithoutPort(std::string_view hostAndPort) {
+    if (!hostAndPort.empty() && hostAndPort.front() == '[') {
+        const std::size_t close = hostAndPort.find(']');
+        return std::string(close == std::string_view::npos ? hostAndPort : hostAndPort.substr(0, close + 1));
+    }
+    return std::string(hostAndPort.substr(0, hostAndPort.find(':')));
+}
+
+// The host the client connects to, as the client reads the URL.
+std::string UrlHost(std::string_view url) {
+    return ParseURL(std::string(url)).Host;
+}
+
+TUpdateRequest BuildUpdateURL(const std::string& path, const std::string& groupName,
+                              const std::string& address, const std::string& offlineAddress, bool offline) {
+    TUpdateRequest req;
+    // A hand-edited count above the record's capacity is read as 20, as the group editor would.
+    const int hosts = std::min(ReadIntegerChecked(path, groupName, "NumOfHosts", 0), MaxHostsPerGroup);
+    if (hosts < 1) {
+        req.Lack = TRequestLack::Hosts;
+        return req;
+    }
+    std::vector<std::string> raw;
+    std::vector<std::string> trimmed;
+    for (int i = 1; i <= hosts; ++i) {
+        raw.push_back(IniReadString(path, groupName, "Host" + std::to_string(i), ""));
+        trimmed.push_back(Trimmed(raw.back()));
+    }
+    for (const std::string& host : trimmed)
+        req.HostText += host + "\r\n";
+
+    const std::string profile = IniReadString(path, groupName, "Profile", "");
+    if (!profile.empty()) {
+        const TProfileURL p = BuildProfileURL(path, profile, groupName);
+        if (p.URL.empty()) {
+            req.Lack = TRequestLack::Profile;
+            return req;
+        }
+        // The profile's %IP% is the address this request sends: the offline address in an
+        // offline run, as in the standard request.
+        req.URL = ExpandTemplate(p.URL, path, groupName, offline, offline ? offlineAddress : address);
+        req.UserName = p.UserName;
+        req.Password = p.Password;
+        return req;
+    }
+
+    req.UserName = IniReadString(path, groupName, "UserID", "");
+    if (req.UserName.empty()) {
+        req.Lack = TRequestLack::UserName;
+        return req;
+    }
+    const std::string stored = IniReadString(path, groupName, "Password", "");
+    if (stored.empty()) {
+        req.UserName.clear();
+        req.Lack = TRequestLack::Password;
+        return req;
+    }
+    req.Password = UnscramblePassword(stored);
+
+    // Port 8245 is always plain HTTP; a secure request uses the default HTTPS port.
+    const int portChoice = ReadInteger(path, Keys::ServerPort);
+    const bool secure = ReadBoolChecked(path, groupName, "Secure", true);
+    const std::string scheme = secure && portChoice <= 0 ? "https" : "http";
+    const std::string server = EffectiveUpdateHost(path);
+    std::string url = scheme + "://" + server;
+    // A port named in Options/UpdateHost takes the place of 8245.
+    url += portChoice > 0 && !HasPort(server) ? ":8245/nic/update?system=" : "/nic/update?system=";
+    url += SystemName(ReadIntegerChecked(path, groupName, "Type", 0));
+    url += "&hostname=";
+
+    std::string list;
+    for (const std::string& host : raw)
+        list += host + ",";
+    list.pop_back();
+    if (list.empty()) {
+        req.Lack = TRequestLack::Hosts;
+        req.UserName.clear();
+        req.Password.clear();
+        return req;
+    }
+    url += list;
+    url += "&myip=" + (offline ? offlineAddress : address);
+    url += ReadBoolChecked(path, groupName, "Wildcard", true) ? "&wildcard=ON" : "&wildcard=OFF";
+    std::string mx = IniReadString(path, groupName, "MailEx", "");
+    if (mx.empty())
+        mx = NoMailExchanger;
+    if (mx != NoMailExchanger) {
+        url += "&mx=" + mx;
+        url += ReadBoolChecked(path, groupName, "BackupMX", true) ? "&backmx=YES" : "&backmx=NO";
+    }
+    url += offline ? "&offline=YES" : "&offline=NO";
+    req.URL = std::move(url);
+    return req;
+}
+
+} // namespace hostaq

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace hostaq {
+
+// What a group lacks when no request can be built for it.
+enum class TRequestLack { None, Hosts, UserName, Password, Profile };
+
+// The parts of one group's update request.
+struct TUpdateRequest {
+    std::string URL;      // empty when the group lacks what a request needs (see Lack)
+    std::string HostText; // trimmed hostnames, each followed by CR LF
+    std::string UserName;
+    std::string Password; // plain
+    TRequestLack Lack = TRequestLack::None;
+};
+
+// The request of a group: its profile's request when it names a profile file, else the standard
+// request with the parameters system, hostname, myip, wildcard, mx and backmx (when a mail
+// exchanger is set) and offline, in this order, values as stored and not percent-encoded. The
+// login travels as Basic credentials, never in the URL.
+TUpdateRequest BuildUpdateURL(const std::string& path, const std::string& groupName,
+                              const std::string& address, const std::string& offlineAddress, bool offline);
+
+// The standard update server: Options/UpdateHost ("host" or "host:port"), the built-in host by
+// default.
+std::string EffectiveUpdateHost(const std::string& path);
+// The account server that serves the hostname lists: Options/AccountHost.
+std::string EffectiveAccountHost(const std::string& path);
+
+// The host of a URL as the HTTP client reads it, without user information and port ("a.b" of
+// "http://u:p@a.b:80/x").
+std::string UrlHost(std::string_view url);
+// The host of "host" or "host:port" ("[::1]:80" keeps its brackets).
+std::string HostWithoutPort(std::string_view hostAndPort);
+
+} // namespace hostaq
