@@ -18,10 +18,10 @@ const hostaq::TAddressList& LocalList() {
 }
 
 // Lines of text and local addresses; the public address is on the last line.
-std::string LocalAddressPage() {
+std::string LocalAddressPage(std::size_t size = PageSize) {
     std::string page;
     int i = 0;
-    while (page.size() < PageSize) {
+    while (page.size() < size) {
         page += "<tr><td>gateway " + std::to_string(i % 256) + "</td><td>192.168." + std::to_string(i % 256) +
                 "." + std::to_string((i / 256) % 256) + "</td><td>10.0.0." + std::to_string(i % 200) +
                 "</td></tr>\r\n";
@@ -67,7 +67,20 @@ void BM_TextPage(benchmark::State& state) {
     Run(state, TextPage(), "");
 }
 
+// The same page at several sizes: the time grows linearly with the page.
+void BM_LocalAddressPageScaling(benchmark::State& state) {
+    const std::string page = LocalAddressPage(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(hostaq::ParseCheckPage(page, LocalList()));
+    state.SetComplexityN(state.range(0));
+}
+
 BENCHMARK(BM_LocalAddressPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LocalAddressPageScaling)
+    ->RangeMultiplier(4)
+    ->Range(64 << 10, 4 << 20)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 BENCHMARK(BM_DigitRunPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextPage)->Unit(benchmark::kMillisecond);
 
