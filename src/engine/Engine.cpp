@@ -1,0 +1,538 @@
+#include "engine/Engine.h"
+
+#include "config/Clock.h"
+#include "config/ConfigKeys.h"
+#include "config/ConfigPath.h"
+#include "config/ErrorReporter.h"
+#include "config/IniFile.h"
+#include "config/Messages.h"
+#include "config/Version.h"
+#include "engine/EngineMessages.h"
+#include "engine/EngineValues.h"
+#include "engine/StatusTexts.h"
+#include "groups/DynAcc.h"
+#include "groups/UpdateDecision.h"
+#include "groups/UpdateReport.h"
+#include "ipdetect/AddressList.h"
+#include "ipdetect/CheckSettings.h"
+#include "ipdetect/HostNetwork.h"
+#include "ipdetect/LocalList.h"
+#include "log/Log.h"
+#include "log/LogFileName.h"
+#include "log/LogSettings.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace hostaq {
+
+namespace {
+// Clears a flag on every way out of a scope.
+class TFlagGuard {
+public:
+    explicit TFlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TFlagGuard() { flag_ = false; }
+    TFlagGuard(const TFlagGuard&) = delete;
+    TFlagGuard& operator=(const TFlagGuard&) = delete;
+
+private:
+    bool& flag_;
+};
+} // namespace
+
+TEngine::TEngine(TEventLoop& loop, TPresenter& presenter, const TEngineServices& services)
+    : TimerUpdate(loop, 1000), TimerUpdateAnim(loop, 250), TimerRunProgram(loop, 1000),
+      TimerDiscRunProgram(loop, 1000), TimerStartService(loop, 30000), TimerDialer(loop, 1000), loop_(loop),
+      presenter_(presenter), services_(services) {
+    const TEngineServices defaults = DefaultEngineServices();
+    if (!services_.WebChecker)
+        services_.WebChecker = defaults.WebChecker;
+    if (!services_.Updater)
+        services_.Updater = defaults.Updater;
+    if (!services_.Mailer)
+        services_.Mailer = defaults.Mailer;
+    if (!services_.Launcher)
+        services_.Launcher = defaults.Launcher;
+    if (!services_.Broadcaster)
+        services_.Broadcaster = defaults.Broadcaster;
+    if (!services_.SessionEnd)
+        services_.SessionEnd = defaults.SessionEnd;
+    if (!services_.Dialer)
+        services_.Dialer = defaults.Dialer;
+    if (!services_.VersionCheck)
+        services_.VersionCheck = defaults.VersionCheck;
+    if (!services_.Resolve)
+        services_.Resolve = defaults.Resolve;
+    if (!services_.TrimWorkingSet)
+        services_.TrimWorkingSet = defaults.TrimWorkingSet;
+
+    const TDateTime now = Now();
+    nextCheckTime_ = now.AddDays(365);
+    lastUpdateTime_ = now.AddDays(365);
+    nextForceUpdate_ = now.AddDays(365);
+    offTime_ = now.AddDays(365);
+    nextVersionCheck_ = now.AddDays(365);
+
+    TimerUpdate.OnTimer = [this] { Guarded([this] { Heartbeat(); }); };
+    TimerUpdateAnim.OnTimer = [this] { Guarded([this] { AnimationTick(); }); };
+    TimerRunProgram.OnTimer = [this] { Guarded([this] { RunListTimer(true); }); };
+    TimerDiscRunProgram.OnTimer = [this] { Guarded([this] { RunListTimer(false); }); };
+}
+
+TEngine::~TEngine() {
+    *alive_ = false;
+}
+
+// No exception from a hand-edited file or a failed operation may stop the loop: it becomes an
+// error entry and the engine carries on.
+void TEngine::Guarded(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        AddLog(LogError, e.what());
+    }
+}
+
+void TEngine::SetHeartbeatAllowed(bool value) {
+    heartbeatAllowed_ = value;
+    if (!value)
+        TimerUpdate.SetEnabled(false);
+}
+
+void TEngine::EnableHeartbeat(bool on) {
+    TimerUpdate.SetEnabled(on && heartbeatAllowed_);
+}
+
+// ---- start-up and stop -------------------------------------------------------------------
+
+void TEngine::StartUpSequence() {
+    RefreshAll();
+    LoadOptions();
+    LoadOfflineSettings();
+    LoadProgramLists();
+
+    RebuildTrayHint();
+    presenter_.EnableCommands(true, !groupNames_.empty() && cycleState_ == CycleIdle);
+    ApplyFirstCheckDelay();
+    EnableHeartbeat(true);
+
+    // The settings dialog's remembered page and position start afresh with every run.
+    if (IniSectionExists(ConfigPath(), "SettingForm"))
+        IniEraseSection(ConfigPath(), "SettingForm");
+
+    for (const std::string& line : StartUpSummary())
+        AddLog(LogNormal, line);
+    AddLog(LogNormal, FormatMsg(MsgReady, {AppTitle}));
+
+    ApplyFirstCheckDelay();
+    updatedAddressChanged_ = false;
+    cycleState_ = CycleIdle;
+    EnableHeartbeat(true);
+    startUpDone_ = true;
+}
+
+void TEngine::Stop(bool logStopped) {
+    if (stopped_)
+        return;
+    stopped_ = true;
+    TimerUpdate.SetEnabled(false);
+    TimerUpdateAnim.SetEnabled(false);
+    TimerRunProgram.SetEnabled(false);
+    TimerDiscRunProgram.SetEnabled(false);
+    if (logStopped)
+        AddLog(LogProgram, FormatMsg(MsgStopped, {AppTitle}));
+    presenter_.Terminate();
+}
+
+void TEngine::RequestStop() {
+    if (stopped_)
+        return;
+    if (cycleState_ != CycleUpdating && addressState_ != AddressChecking && !RunInProgress()) {
+        Stop(true);
+        return;
+    }
+    exitPending_ = true;
+}
+
+void TEngine::StopNow() {
+    Stop(true);
+}
+
+// ---- check cycle -------------------------------------------------------------------------
+
+void TEngine::Heartbeat() {
+    if (groupNames_.empty() || addressState_ == AddressChecking || cycleState_ != CycleIdle || engineBusy_)
+        return;
+    TFlagGuard busy(engineBusy_);
+    if (!autoCheck_) {
+        TimerUpdate.SetEnabled(false);
+        // A stop request waits for the check; with the heartbeat off, nothing else would end it.
+        if (exitPending_)
+            Stop(true);
+        return;
+    }
+    if (addressState_ == AddressWaiting) {
+        ProcessCheckResult(false);
+        return;
+    }
+    const TDateTime now = Now();
+    if (now > offTime_) {
+        cycleState_ = CycleUpdating;
+        RunScheduledOffline();
+    } else if (now > nextForceUpdate_) {
+        if (IsInLocalList(currentAddress_, localList_) && !ReadBool(Keys::UseLanIP)) {
+            // The forced refresh waits for a public address.
+            CheckAddress();
+        } else {
+            nextForceUpdate_ = now.AddMinutes(retryMinutes_);
+            cycleState_ = CycleUpdating;
+            offlineAddress_.clear();
+            forcedRun_ = false;
+            offlineRun_ = false;
+            StartUpdateRun();
+        }
+    } else if (now > nextCheckTime_) {
+        RotateLogIfDue();
+        DeleteOldLog(ConfigPath(), CurrentLogFileName());
+        CheckAddress();
+        if (now > nextVersionCheck_) {
+            services_.VersionCheck->Run();
+            nextVersionCheck_ = services_.VersionCheck->NextCheck();
+        }
+    }
+}
+
+void TEngine::ProcessCheckResult(bool forceRun) {
+    Broadcast(CurrentIpMessage, currentAddress_);
+    addressState_ = AddressNone;
+    if (exitPending_) {
+        Stop(true);
+        return;
+    }
+    if (IsInLocalList(currentAddress_, localList_)) {
+        RefuseNoPublicAddress();
+        Trim();
+        return;
+    }
+    if (newAddressSeen_) {
+        newAddressSeen_ = false;
+        LaunchPrograms(true);
+    }
+    // The last report could not be mailed: it goes again (a report of this run of the program;
+    // after a restart there is none to send).
+    if (!ReadBool(Keys::MailSent) && UpdateReport().ReportHasResults())
+        SendReport();
+    RebuildTrayHint();
+    ShowTrayState(TrayNormal);
+    if (lastRunClass_ == ClassWarning) {
+        WriteInteger(Keys::UpdateLastStatus, TrayNormal);
+        presenter_.SetTrayHint(CutHint(FormatMsg(MsgReady, {AppTitle})));
+    }
+    ResetStoredResults();
+    WriteInteger(Keys::UpdateLastStatus, TrayNormal);
+    if (forceRun) {
+        cycleState_ = CycleUpdating;
+        StartForcedRun();
+        return;
+    }
+    const TUpdateDue due =
+        AnyGroupNeedsUpdate(ConfigPath(), currentAddress_, updatedAddress_, groupNames_, useManualIP_);
+    if (due.Due) {
+        AddLog(LogWarning, due.Reason);
+        cycleState_ = CycleUpdating;
+        offlineAddress_.clear();
+        forcedRun_ = false;
+        offlineRun_ = false;
+        StartUpdateRun();
+    } else {
+        ScheduleNextCheck();
+        Trim();
+    }
+}
+
+void TEngine::RefuseNoPublicAddress() {
+    LaunchPrograms(false);
+    const std::string status = FormatMsg(MsgUpdateResult, {ResultClassText(ClassNoIP)});
+    presenter_.SetTrayHint(CutHint(status));
+    presenter_.ShowStatus(status);
+    ShowTrayState(TrayError);
+    WriteInteger(Keys::UpdateLastStatus, TrayError);
+    AddLog(LogError, FormatMsg(MsgNotPublic, {currentAddress_}));
+    AddLog(LogNormal, FormatMsg(MsgRetryWithin, {std::to_string(retryMinutes_)}));
+    nextCheckTime_ = Now().AddMinutes(retryMinutes_);
+    cycleState_ = CycleIdle;
+}
+
+// Classes 1 and 2 are not remembered across checks; 3 and above stay. One write for all groups,
+// and none when nothing changes.
+void TEngine::ResetStoredResults() {
+    IniUpdate(ConfigPath(), [this](TIniDocument& doc) {
+        bool changed = false;
+        for (const std::string& name : groupNames_) {
+            if (!doc.ValueExists(name, "UpdateResult"))
+                continue;
+            const std::string text = doc.ReadString(name, "UpdateResult", "");
+            int value = 0;
+            if (text.empty())
+                continue;
+            if (!ParseIniInteger(text, value)) {
+                ReportWarningOnce(FormatMsg(MsgValueNotNumber, {text, name + "/UpdateResult", "0"}));
+                value = 0;
+            } else if (value != ClassGood && value != ClassWarning) {
+                continue;
+            }
+            doc.WriteInteger(name, "UpdateResult", 0);
+            changed = true;
+        }
+        return changed;
+    });
+}
+
+void TEngine::CheckAddress() {
+    addressState_ = AddressChecking;
+    if (ReadBool(Keys::UseLanIP)) {
+        localList_ = "127.0.0.1";
+        currentAddress_ = FirstHostAddress();
+        SaveAddress();
+        addressState_ = AddressWaiting;
+        return;
+    }
+    useManualIP_ = ReadBool(Keys::SetIPManual);
+    if (useManualIP_) {
+        localList_ = LoadLocalList();
+        currentAddress_ = ReadAddressChecked(Keys::ManualIP, FirstHostAddress());
+    } else {
+        currentAddress_ = LocalPublicAddress(localList_);
+    }
+    if (cycleState_ == CycleSettings)
+        SaveAddress();
+    if (useManualIP_) {
+        // A typed address is handed to the heartbeat like a finished check, so the automatic
+        // cycle keeps working with it; at start-up it is only shown, as the web check's is.
+        if (currentAddress_ != ReadString(Keys::CurrentIP))
+            newAddressSeen_ = true;
+        SaveAddress();
+        addressState_ = cycleState_ == CycleStarting ? AddressNone : AddressWaiting;
+        return;
+    }
+    if (connectionKind_ != ConnectionDialUp) {
+        if (cycleState_ == CycleStarting) {
+            SaveAddress();
+            addressState_ = AddressNone;
+            return;
+        }
+        StartWebCheck();
+        return;
+    }
+    TDialer& dialer = *services_.Dialer;
+    if (!dialer.Available())
+        return;
+    if (dialer.Connected()) {
+        currentAddress_ = dialer.ClientAddress();
+        if (currentAddress_ != ReadString(Keys::CurrentIP))
+            newAddressSeen_ = true;
+        SaveAddress();
+        addressState_ = AddressWaiting;
+    } else if (TimerDialer.Enabled()) {
+        // A dial is scheduled already.
+    } else if (ReadBool(Keys::NeedDial)) {
+        dialer.Dial();
+    } else {
+        addressState_ = AddressWaiting;
+    }
+}
+
+void TEngine::StartWebCheck() {
+    const TCheckSettings settings = EngineCheckSettings(localList_);
+    std::weak_ptr<bool> alive = alive_;
+    services_.WebChecker->Start(
+        settings,
+        [this, alive](const std::string& address) {
+            if (alive.expired())
+                return;
+            if (!address.empty()) {
+                currentAddress_ = address;
+                if (address != ReadString(Keys::CurrentIP))
+                    newAddressSeen_ = true;
+            }
+            SaveAddress();
+        },
+        [this, alive] {
+            if (alive.expired())
+                return;
+            if (addressState_ == AddressChecking)
+                addressState_ = AddressWaiting;
+        });
+}
+
+void TEngine::SaveAddress() {
+    presenter_.ShowCurrentAddress(currentAddress_);
+    WriteString(Keys::CurrentIP, currentAddress_);
+    WriteStamp(Keys::LastChecked, Now());
+}
+
+void TEngine::ScheduleNextCheck() {
+    if (autoCheck_) {
+        if (cycleState_ != CycleStarting) {
+            nextCheckTime_ = Now().AddMinutes(checkInterval_);
+            EnableHeartbeat(true);
+        }
+    } else {
+        TimerUpdate.SetEnabled(false);
+    }
+    cycleState_ = CycleIdle;
+}
+
+void TEngine::ApplyFirstCheckDelay() {
+    const int value = ReadInteger(Keys::FirstCheckDelay);
+    const int minutes = std::clamp(value / 60, 0, 59);
+    const int seconds = std::clamp(value % 60, 0, 59);
+    nextCheckTime_ = Now().AddSecs(minutes * 60 + seconds);
+}
+
+void TEngine::ApplyAutoCheck(bool checked) {
+    if (groupNames_.empty())
+        checked = false;
+    autoCheck_ = checked;
+    presenter_.ShowAutoCheck(checked);
+    // Without a group the box is cleared only because there is nothing to check: the user's
+    // choice stays in the file for the first group to come.
+    if (!groupNames_.empty())
+        WriteBool(Keys::AutoCheck, checked);
+    if (!checked) {
+        ShowTrayState(TrayDisabled);
+        const std::string text = Msg(MsgAutoUpdateDisabled);
+        if (presenter_.TrayAvailable())
+            presenter_.ShowBalloon(AppTitle, text, TNoticeKind::Information, 30);
+        presenter_.SetTrayHint(CutHint(text));
+        services_.Dialer->StopMonitor();
+        TimerUpdate.SetEnabled(false);
+    } else {
+        ShowTrayState(TrayNormal);
+        presenter_.SetTrayHint(CutHint(FormatMsg(MsgReady, {AppTitle})));
+        if (connectionKind_ == ConnectionDialUp && ReadBool(Keys::NeedDial))
+            services_.Dialer->StartMonitor();
+        ScheduleNextCheck();
+        ApplyFirstCheckDelay();
+    }
+    presenter_.ShowInfo(InfoValues());
+}
+
+void TEngine::RefreshAll() {
+    groupNames_ = CountGroups(ConfigPath()).Names;
+    if (ReadDirectConnect())
+        connectionKind_ = services_.Dialer->Available() ? ConnectionDialUp : ConnectionLan;
+    else
+        connectionKind_ = ReadBool(Keys::UseProxy, false) ? ConnectionProxy : ConnectionLan;
+    forceUpdateDays_ = std::clamp(ReadInteger(Keys::ForceUpdateInt), 1, 365);
+    ComputeLastUpdate();
+    updatedAddress_ = ReadAddressChecked(Keys::UpdateIP, FirstHostAddress());
+    shownUpdatedAddress_ = updatedAddress_;
+    presenter_.ShowUpdatedAddress(updatedAddress_);
+    CheckAddress();
+    presenter_.ShowInfo(InfoValues());
+}
+
+// LastUpdateTime is the earliest of Update/LastUpdate and the LastUpdate of every enabled group.
+void TEngine::ComputeLastUpdate() {
+    lastUpdateTime_ = EarliestLastUpdate(ConfigPath());
+    nextForceUpdate_ = lastUpdateTime_.AddDays(forceUpdateDays_);
+}
+
+void TEngine::LoadOptions() {
+    retryMinutes_ = ReadRetryMinutes();
+    checkInterval_ = std::clamp(ReadInteger(Keys::CheckingInt), 5, 59);
+    forceUpdateDays_ = std::clamp(ReadInteger(Keys::ForceUpdateInt), 1, 365);
+    nextForceUpdate_ = lastUpdateTime_.AddDays(forceUpdateDays_);
+    nextVersionCheck_ = services_.VersionCheck->NextCheck();
+    ApplyAutoCheck(ReadBool(Keys::AutoCheck));
+}
+
+std::string TEngine::ChangeCheckInterval(const std::string& fieldText) {
+    std::string text = fieldText;
+    if (text.empty())
+        text = "5";
+    int value = 5;
+    if (!ParseIniInteger(text, value))
+        value = 5;
+    if (value < 5) {
+        presenter_.Notify(TNoticeKind::Warning, FormatMsg(MsgMinimumInterval, {"5", "\r"}));
+        text = "5";
+        value = 5;
+    } else if (value > 59) {
+        presenter_.Notify(TNoticeKind::Warning, FormatMsg(MsgMaximumInterval, {"59"}));
+        text = "5";
+        value = 5;
+    }
+    const TDateTime now = Now();
+    const std::int64_t leftMs = now.MsecsTo(nextCheckTime_);
+    const std::int64_t newMs = static_cast<std::int64_t>(value) * 60000 - leftMs;
+    checkInterval_ = value;
+    nextCheckTime_ = newMs < 0 ? now.AddMinutes(value) : now.AddMsecs(newMs);
+    presenter_.ShowInfo(InfoValues());
+    return text;
+}
+
+bool TEngine::ChangeForceUpdateDays(const std::string& fieldText) {
+    const bool digits = !fieldText.empty() && std::all_of(fieldText.begin(), fieldText.end(),
+                                                          [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits) {
+        presenter_.Beep(TNoticeKind::Error);
+        presenter_.Notify(TNoticeKind::Error, Msg(MsgIntegerExpected));
+        return false;
+    }
+    int value = 25;
+    if (!ParseIniInteger(fieldText, value))
+        value = 25;
+    forceUpdateDays_ = value;
+    nextForceUpdate_ = lastUpdateTime_.AddDays(forceUpdateDays_);
+    presenter_.ShowInfo(InfoValues());
+    return true;
+}
+
+void TEngine::BeginSettings() {
+    presenter_.EnableCommands(true, false);
+    services_.Dialer->StopMonitor();
+    TimerDialer.SetEnabled(false);
+    TimerUpdate.SetEnabled(false);
+    cycleState_ = CycleSettings;
+}
+
+void TEngine::EndSettings(bool ok) {
+    if (ok) {
+        RefreshAll();
+        LoadOptions();
+        LoadOfflineSettings();
+        LoadProgramLists();
+    } else {
+        RefreshAll();
+    }
+    cycleState_ = CycleIdle;
+    RebuildTrayHint();
+    presenter_.EnableCommands(true, !groupNames_.empty());
+    ApplyFirstCheckDelay();
+    EnableHeartbeat(true);
+}
+
+void TEngine::ShowTrayState(int state) {
+    presenter_.SetTrayState(state);
+}
+
+void TEngine::SetStatus(const std::string& text, int trayState, int logKind) {
+    presenter_.SetTrayHint(CutHint(text));
+    presenter_.ShowStatus(text);
+    WriteInteger(Keys::UpdateLastStatus, trayState);
+    ShowTrayState(trayState);
+    AddLog(logKind, text);
+}
+
+void TEngine::Broadcast(const char* messageName, const std::string& address) {
+    const TPackedAddress packed = PackAddress(address);
+    services_.Broadcaster->Broadcast(messageName, address, packed.WParam, packed.LParam);
+}
+
+void TEngine::Trim() {
+    services_.TrimWorkingSet();
+}
+
+} // namespace hostaq

@@ -1,0 +1,232 @@
+#pragma once
+
+#include "config/DateTime.h"
+#include "engine/EngineSeams.h"
+#include "engine/EngineState.h"
+#include "engine/EventLoop.h"
+#include "engine/Presenter.h"
+#include "engine/ProgramList.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace hostaq {
+
+// The monitor: the one-second heartbeat that checks the public address and decides when to
+// update, the update run over all groups, offline operation, program launching and the status
+// texts. It is the non-window half of the main window object: whatever presents it (window or
+// headless runner) owns one engine, gives it the main thread's loop and a presenter, and calls
+// its commands. Every method runs on the main thread.
+class TEngine {
+public:
+    TEngine(TEventLoop& loop, TPresenter& presenter, const TEngineServices& services = {});
+    ~TEngine();
+    TEngine(const TEngine&) = delete;
+    TEngine& operator=(const TEngine&) = delete;
+
+    // ---- start-up and stop
+    // The start-up routine: loads everything, writes the start-up summary, arms the first
+    // check FirstCheckDelay seconds ahead and starts the heartbeat. (A window runs the setup
+    // wizard first when there is no group.)
+    void StartUpSequence();
+    // The common stop path: stops at once when no run and no check is in progress ("%s
+    // stopped..." and Terminate), otherwise when the run or check has finished.
+    void RequestStop();
+    // Stops now, whatever is in progress (a second stop request).
+    void StopNow();
+    bool ExitPending() const { return exitPending_; }
+    void SetIsService(bool value) { isService_ = value; }
+    // When false the heartbeat timer is never started (one-shot use of the engine).
+    void SetHeartbeatAllowed(bool value);
+
+    // ---- check cycle
+    void Heartbeat();
+    void CheckAddress();
+    // Heartbeat step "a check has finished": refuses a non-public address, starts the new-address
+    // work and starts an update run when one is due. With forceRun a forced run replaces the
+    // due-decision (the one-shot --force).
+    void ProcessCheckResult(bool forceRun = false);
+    void ScheduleNextCheck();
+    void ApplyFirstCheckDelay();
+    void ApplyAutoCheck(bool checked);
+    void RefreshAll();
+    // The options (intervals, retry, automatic update), the offline settings and the program
+    // lists, as at start-up and after the settings dialog.
+    void LoadOptions();
+    void LoadOfflineSettings();
+    void LoadProgramLists();
+    // The interval field of the window was left with this text; returns the text the field shows
+    // afterwards (warning boxes through the presenter).
+    std::string ChangeCheckInterval(const std::string& fieldText);
+    // The force-update field was left; false (after the error box) when it holds no number.
+    bool ChangeForceUpdateDays(const std::string& fieldText);
+    // The settings dialog opens and closes (with OK: everything is reloaded).
+    void BeginSettings();
+    void EndSettings(bool ok);
+
+    // ---- update run
+    // Force Update: asks when the address is unchanged or not public, then starts a forced run.
+    void ForceUpdate();
+    // A forced run without questions (after a processed check).
+    void StartForcedRun();
+    void StartUpdateRun();
+    bool RunInProgress() const { return !controllers_.empty() || runActive_; }
+
+    // ---- offline operation
+    void OfflineNow();
+    void RunScheduledOffline();
+    std::string ResolveOfflineAddress();
+    void ResetSchedule();
+    // The "Schedule to offline on:" box and the pickers of the Offline page.
+    void SetScheduleOffline(bool checked);
+    void SetOffTime(const TDateTime& t);
+    // Index of the selected "After offline:" item, -1 when none is selected.
+    int AfterOfflineIndex() const { return afterOffline_; }
+    void SetAfterOfflineIndex(int index);
+
+    // ---- program launching
+    void LaunchPrograms(bool connected);
+    void RunNextProgram(bool connected);
+
+    // ---- status texts
+    void RebuildTrayHint();
+    TInfoValues InfoValues() const;
+    std::vector<std::string> StartUpSummary() const;
+    std::vector<std::string> ConfigDumpLines() const;
+    // Writes the dump; false when the file could not be written.
+    bool DumpConfig(const std::string& fileName) const;
+
+    // ---- state
+    TCycleState CycleState() const { return cycleState_; }
+    TAddressState AddressState() const { return addressState_; }
+    bool EngineBusy() const { return engineBusy_; }
+    const std::string& CurrentAddress() const { return currentAddress_; }
+    const std::string& UpdatedAddress() const { return updatedAddress_; }
+    const std::string& OfflineAddress() const { return offlineAddress_; }
+    bool UpdatedAddressChanged() const { return updatedAddressChanged_; }
+    bool NewAddressSeen() const { return newAddressSeen_; }
+    const std::vector<std::string>& GroupNames() const { return groupNames_; }
+    const std::string& LocalList() const { return localList_; }
+    bool UseManualIP() const { return useManualIP_; }
+    TConnectionKind ConnectionKind() const { return connectionKind_; }
+    int CheckInterval() const { return checkInterval_; }
+    int RetryMinutes() const { return retryMinutes_; }
+    int ForceUpdateDays() const { return forceUpdateDays_; }
+    bool AutoCheck() const { return autoCheck_; }
+    TDateTime NextCheckTime() const { return nextCheckTime_; }
+    TDateTime LastUpdateTime() const { return lastUpdateTime_; }
+    TDateTime NextForceUpdate() const { return nextForceUpdate_; }
+    TDateTime OffTime() const { return offTime_; }
+    bool ScheduleOffline() const { return scheduleOffline_; }
+    bool ForcedRun() const { return forcedRun_; }
+    bool OfflineRun() const { return offlineRun_; }
+    UpdateResultClass LastRunClass() const { return lastRunClass_; }
+    // Mails handed to the mailer whose outcome has not arrived yet.
+    int MailsPending() const { return mailsPending_; }
+
+    // Runs at the end of every update run (after the status is stored).
+    std::function<void()> OnRunFinished;
+
+    // The timers of the main window object.
+    TTimer TimerUpdate;
+    TTimer TimerUpdateAnim;
+    TTimer TimerRunProgram;
+    TTimer TimerDiscRunProgram;
+    TTimer TimerStartService;
+    TTimer TimerDialer;
+
+private:
+    struct TController {
+        std::string GroupName;
+        std::shared_ptr<TGroupUpdate> Update; // null for a group the run does not send
+        UpdateResultClass Result = 0;
+        bool Done = false;
+    };
+
+    void Guarded(const std::function<void()>& fn);
+    void EnableHeartbeat(bool on);
+    void SaveAddress();
+    void StartWebCheck();
+    void RefuseNoPublicAddress();
+    void SetStatus(const std::string& text, int trayState, int logKind);
+    void ShowTrayState(int state);
+    void ResetStoredResults();
+    void SendReport();
+    void Broadcast(const char* messageName, const std::string& address);
+    void Trim();
+    void AnimationTick();
+    void FinishUpdateRun();
+    void AfterOfflineActions();
+    void ConfirmCountdown(std::function<void(bool)> answer);
+    void RunListTimer(bool connected);
+    void StartListTimer(bool connected);
+    void RunServUUpdate();
+    void ComputeLastUpdate();
+    void Stop(bool logStopped);
+    std::string NextForceText() const;
+    std::string IntervalText() const;
+    int ListCount(bool connected) const;
+
+    TEventLoop& loop_;
+    TPresenter& presenter_;
+    TEngineServices services_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+
+    TCycleState cycleState_ = CycleStarting;
+    TAddressState addressState_ = AddressNone;
+    bool engineBusy_ = false;
+    bool isService_ = false;
+    bool heartbeatAllowed_ = true;
+    bool startUpDone_ = false;
+    bool exitPending_ = false;
+    bool stopped_ = false;
+
+    std::string currentAddress_;
+    std::string updatedAddress_;
+    std::string offlineAddress_;
+    std::string shownUpdatedAddress_; // the updated-address field of the window
+    bool updatedAddressChanged_ = false;
+    bool newAddressSeen_ = false;
+
+    std::vector<std::string> groupNames_;
+    std::string localList_;
+    bool useManualIP_ = false;
+    TConnectionKind connectionKind_ = ConnectionLan;
+    bool autoCheck_ = false;
+    int checkInterval_ = 5;
+    int retryMinutes_ = 1;
+    int forceUpdateDays_ = 25;
+    TDateTime nextCheckTime_;
+    TDateTime lastUpdateTime_;
+    TDateTime nextForceUpdate_;
+    TDateTime offTime_;
+    TDateTime nextVersionCheck_;
+
+    // The update run.
+    std::vector<TController> controllers_;
+    bool runActive_ = false;
+    bool forcedRun_ = false;
+    bool offlineRun_ = false;
+    UpdateResultClass lastRunClass_ = 0;
+    int animFrame_ = 0;
+    int mailsPending_ = 0;
+
+    // The Offline page.
+    std::string offlineURL_;
+    std::string offlineIP_;
+    int afterOfflineStored_ = 0; // AfterOffline clamped to 0..6
+    int afterOffline_ = 0;       // the selected list item, -1 for none
+    bool offlineForced_ = false;
+    bool offlineDisconnect_ = false;
+    bool scheduleOffline_ = false;
+
+    // The program lists.
+    std::vector<TProgramEntry> runList_;
+    std::vector<TProgramEntry> discRunList_;
+    std::size_t runPosition_ = 0;
+    std::size_t discRunPosition_ = 0;
+};
+
+} // namespace hostaq

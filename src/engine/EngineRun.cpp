@@ -1,0 +1,200 @@
+#include "engine/Engine.h"
+
+#include "config/Clock.h"
+#include "config/ConfigKeys.h"
+#include "config/ConfigPath.h"
+#include "config/Messages.h"
+#include "config/Version.h"
+#include "engine/EngineMessages.h"
+#include "engine/StatusTexts.h"
+#include "groups/UpdateDecision.h"
+#include "groups/UpdateReport.h"
+#include "groups/UpdateUrl.h"
+#include "ipdetect/AddressList.h"
+#include "log/DateFormat.h"
+#include "log/Log.h"
+#include "log/LogFileName.h"
+#include "net/MailReport.h"
+
+#include <algorithm>
+
+namespace hostaq {
+
+void TEngine::ForceUpdate() {
+    if (RunInProgress() || cycleState_ == CycleUpdating)
+        return;
+    if (currentAddress_ == updatedAddress_) {
+        presenter_.Beep(TNoticeKind::Information);
+        if (!presenter_.Confirm(FormatMsg(MsgAddressUnchangedAsk, {"\r"})))
+            return;
+    }
+    if (IsInLocalList(currentAddress_, localList_) && !presenter_.Confirm(FormatMsg(MsgNotPublicAsk, {"\r"})))
+        return;
+    StartForcedRun();
+}
+
+void TEngine::StartForcedRun() {
+    offlineAddress_.clear();
+    forcedRun_ = true;
+    offlineRun_ = false;
+    AddLog(LogWarning, Msg(MsgManualUpdate));
+    StartUpdateRun();
+}
+
+void TEngine::StartUpdateRun() {
+    // A confirmed manual run goes ahead on a non-public address: the question promised it.
+    if (!offlineRun_ && !forcedRun_ && IsInLocalList(currentAddress_, localList_) &&
+        !ReadBool(Keys::UseLanIP)) {
+        RefuseNoPublicAddress();
+        return;
+    }
+    if (groupNames_.empty()) {
+        // Nothing to send: the cycle must not stay in the run state.
+        cycleState_ = CycleIdle;
+        EnableHeartbeat(true);
+        return;
+    }
+    cycleState_ = CycleUpdating;
+    runActive_ = true;
+    AddLog(LogProcess, Msg(MsgUpdateStarts));
+
+    controllers_.clear();
+    UpdateReport().Start(ReportStartText(Now(), updatedAddress_, currentAddress_, useManualIP_));
+    animFrame_ = 0;
+    TimerUpdateAnim.SetEnabled(true);
+    TimerUpdate.SetEnabled(false);
+    presenter_.EnableCommands(false, false);
+
+    const std::string& path = ConfigPath();
+    controllers_.resize(groupNames_.size());
+    for (std::size_t i = 0; i < groupNames_.size(); ++i) {
+        TController& c = controllers_[i];
+        c.GroupName = groupNames_[i];
+        const TUpdateDecision decision =
+            NeedsUpdate(path, c.GroupName, currentAddress_, forceUpdateDays_, offlineRun_, forcedRun_);
+        c.Result = decision.Code;
+        if (decision.Send) {
+            const TUpdateRequest request =
+                BuildUpdateURL(path, c.GroupName, currentAddress_, offlineAddress_, offlineRun_);
+            c.Update = services_.Updater->Start(c.GroupName, offlineRun_ ? offlineAddress_ : currentAddress_,
+                                                request);
+            if (!c.Update)
+                c.Done = true;
+        } else {
+            c.Done = true;
+        }
+    }
+}
+
+void TEngine::AnimationTick() {
+    static constexpr int frames[4] = {TrayAnim3, TrayAnim2, TrayAnim1, TrayNormal};
+    ShowTrayState(frames[animFrame_]);
+    animFrame_ = (animFrame_ + 1) % 4;
+    const bool allDone = std::all_of(controllers_.begin(), controllers_.end(), [](const TController& c) {
+        return c.Done || (c.Update && c.Update->Done());
+    });
+    if (!allDone)
+        return;
+    TimerUpdateAnim.SetEnabled(false);
+    FinishUpdateRun();
+}
+
+void TEngine::FinishUpdateRun() {
+    UpdateResultClass worst = 0;
+    for (const TController& c : controllers_)
+        worst = std::max(worst, c.Update ? c.Update->Result() : c.Result);
+    const TDateTime now = Now();
+    updatedAddress_ = offlineRun_ ? offlineAddress_ : currentAddress_;
+
+    AddLog(LogProcess, Msg(MsgUpdateFinished));
+    const std::string status = FormatMsg(MsgUpdateResult, {ResultClassText(worst)});
+    int trayState = TrayNormal;
+    int logKind = LogNormal;
+    if (worst == ClassWarning) {
+        trayState = TrayWarning;
+        logKind = LogWarning;
+    } else if (worst >= ClassRetry) {
+        trayState = TrayError;
+        logKind = LogError;
+    }
+    if (worst >= ClassWarning)
+        presenter_.HideBalloon();
+    SetStatus(status, trayState, logKind);
+
+    if (worst <= ClassWarning) {
+        presenter_.ShowUpdatedAddress(updatedAddress_);
+        WriteString(Keys::UpdateIP, updatedAddress_);
+        if (shownUpdatedAddress_ != updatedAddress_) {
+            shownUpdatedAddress_ = updatedAddress_;
+            updatedAddressChanged_ = true;
+        }
+        Broadcast(UpdatedIpMessage, updatedAddress_);
+        lastUpdateTime_ = now.AddSecs(-2);
+        nextForceUpdate_ = lastUpdateTime_.AddDays(forceUpdateDays_);
+        WriteStamp(Keys::UpdateLastUpdate, lastUpdateTime_);
+        WriteStamp(Keys::UpdateForceUpdate, nextForceUpdate_);
+        if (autoCheck_)
+            nextCheckTime_ = now.AddMinutes(checkInterval_);
+        if (worst == ClassWarning && presenter_.TrayAvailable())
+            presenter_.ShowBalloon(AppTitle, status, TNoticeKind::Warning, 30);
+    } else {
+        if (!ReadBool(Keys::NoBeep)) {
+            if (presenter_.TrayAvailable())
+                presenter_.ShowBalloon(AppTitle, status, TNoticeKind::Error, 30);
+            presenter_.Beep(TNoticeKind::Error);
+        }
+        if (autoCheck_)
+            nextCheckTime_ = now.AddMinutes(checkInterval_);
+        if (worst != ClassBlocked) {
+            nextCheckTime_ = now.AddMinutes(retryMinutes_);
+            AddLog(LogNormal, FormatMsg(MsgRetryWithin, {std::to_string(retryMinutes_)}));
+        }
+    }
+    presenter_.ShowInfo(InfoValues());
+
+    lastRunClass_ = worst;
+    controllers_.clear();
+    runActive_ = false;
+
+    AddLog(LogNormal, FormatText("%s %s", {Msg(MsgNextForceUpdate), NextForceText()}));
+    AddLog(LogNormal, FormatMsg(MsgReady, {AppTitle}));
+    DeleteOldLog(ConfigPath(), CurrentLogFileName());
+
+    if (!exitPending_) {
+        UpdateReport().Append(ReportEndText(Now()));
+        if (ReadBool(Keys::SendMail) && UpdateReport().ReportHasResults())
+            SendReport();
+    }
+    if (offlineRun_)
+        AfterOfflineActions();
+    offlineRun_ = false;
+    presenter_.EnableCommands(true, true);
+    if (exitPending_) {
+        Stop(true);
+        return;
+    }
+    ComputeLastUpdate();
+    if (!stopped_)
+        EnableHeartbeat(true);
+    cycleState_ = CycleIdle;
+    if (OnRunFinished)
+        OnRunFinished();
+}
+
+void TEngine::SendReport() {
+    // One mail at a time: a report still on its way is not sent twice.
+    if (mailsPending_ > 0)
+        return;
+    ++mailsPending_;
+    std::weak_ptr<bool> alive = alive_;
+    services_.Mailer->Send(currentAddress_, updatedAddress_, [this, alive] {
+        if (!alive.expired())
+            --mailsPending_;
+    });
+}
+
+std::string TEngine::NextForceText() const {
+    return FormatDateTime(ReadString(Keys::DateTimeFormat), nextForceUpdate_);
+}
+
+} // namespace hostaq

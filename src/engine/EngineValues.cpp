@@ -1,0 +1,52 @@
+#include "engine/EngineValues.h"
+
+#include "config/Clock.h"
+#include "config/ConfigPath.h"
+#include "config/ErrorReporter.h"
+#include "config/IniFile.h"
+#include "config/Messages.h"
+#include "config/Stamp.h"
+#include "groups/DynAcc.h"
+#include "ipdetect/CheckPage.h"
+
+namespace hostaq {
+
+namespace {
+// The message table has no entry for an unusable address; the text follows its siblings'.
+constexpr const char* TextNotAnAddress = "The value \"%s\" of %s is not an IPv4 address; %s is used instead.";
+} // namespace
+
+std::string ReadAddressChecked(const TConfigKey& key, const std::string& def) {
+    const std::string& path = ConfigPath();
+    if (!IniValueExists(path, key.Section, key.Key))
+        return def;
+    const std::string value = IniReadString(path, key.Section, key.Key, def);
+    if (!value.empty() && IsBadAddress(value)) {
+        ReportWarningOnce(
+            FormatText(TextNotAnAddress, {value, std::string(key.Section) + "/" + key.Key, def}));
+        return def;
+    }
+    return value;
+}
+
+int ReadRetryMinutes() {
+    const int value = ReadInteger(Keys::CheckIntErr);
+    return value < 0 ? 1 : value;
+}
+
+TDateTime EarliestLastUpdate(const std::string& path) {
+    const TDateTime now = Now();
+    TDateTime earliest = ReadStampChecked(path, "Update", "LastUpdate").value_or(now.AddDays(365));
+    for (const std::string& section : IniReadSections(path)) {
+        if (!IsGroupSection(path, section))
+            continue;
+        if (!ReadBoolChecked(path, section, "Enable", true))
+            continue;
+        const auto last = ReadStampChecked(path, section, "LastUpdate");
+        if (last && *last < earliest)
+            earliest = *last;
+    }
+    return earliest;
+}
+
+} // namespace hostaq

@@ -1,0 +1,245 @@
+#include "engine/EventLoop.h"
+
+#include "net/MainThread.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+
+namespace hostaq {
+
+TTimer::TTimer(TEventLoop& loop, int intervalMs) : loop_(loop), interval_(intervalMs) {
+    loop_.Register(this);
+}
+
+TTimer::~TTimer() {
+    loop_.Unregister(this);
+}
+
+void TTimer::Arm() {
+    due_ = loop_.NowMs() + interval_;
+}
+
+void TTimer::SetInterval(int ms) {
+    if (ms == interval_)
+        return;
+    interval_ = ms;
+    if (enabled_)
+        Arm();
+    loop_.Wake();
+}
+
+void TTimer::SetEnabled(bool enabled) {
+    if (enabled == enabled_)
+        return;
+    enabled_ = enabled;
+    if (enabled_)
+        Arm();
+    loop_.Wake();
+}
+
+namespace {
+std::atomic<TEventLoop*> mainThreadLoop{nullptr};
+std::mutex gateMutex;
+TEventLoop* gateLoop = nullptr;
+
+// Wakes workers blocked in Invoke and the exit wait; shared by every loop.
+std::mutex invokeMutex;
+std::condition_variable invokeCv;
+} // namespace
+
+TEventLoop::TEventLoop() : owner_(std::this_thread::get_id()) {}
+
+TEventLoop::~TEventLoop() {
+    Close();
+    bool installed = false;
+    {
+        std::lock_guard<std::mutex> lock(gateMutex);
+        installed = gateLoop == this;
+    }
+    if (installed)
+        InstallMainThreadLoop(nullptr);
+}
+
+void TEventLoop::Close() {
+    {
+        std::lock_guard<std::mutex> lock(postMutex_);
+        posted_.clear();
+    }
+    {
+        std::lock_guard<std::mutex> lock(invokeMutex);
+        *closed_ = true;
+    }
+    invokeCv.notify_all();
+}
+
+void TEventLoop::Register(TTimer* timer) {
+    timers_.push_back(timer);
+}
+
+void TEventLoop::Unregister(TTimer* timer) {
+    timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end());
+}
+
+void TEventLoop::Post(std::function<void()> fn) {
+    {
+        // Under the invoke lock, so Close cannot slip in between the check and the wake-up.
+        std::lock_guard<std::mutex> lock(invokeMutex);
+        if (*closed_)
+            return;
+        {
+            std::lock_guard<std::mutex> postLock(postMutex_);
+            posted_.push_back(std::move(fn));
+        }
+        Wake();
+    }
+    invokeCv.notify_all();
+}
+
+void TEventLoop::Invoke(const std::function<void()>& fn) {
+    if (OnLoopThread()) {
+        fn();
+        return;
+    }
+    Wait(Enqueue(fn));
+}
+
+TEventLoop::TInvokeWait TEventLoop::Enqueue(const std::function<void()>& fn) {
+    TInvokeWait wait;
+    wait.Done = std::make_shared<bool>(false);
+    {
+        std::lock_guard<std::mutex> lock(invokeMutex);
+        wait.Closed = closed_;
+    }
+    Post([fn, done = wait.Done] {
+        fn();
+        {
+            std::lock_guard<std::mutex> lock(invokeMutex);
+            *done = true;
+        }
+        invokeCv.notify_all();
+    });
+    return wait;
+}
+
+void TEventLoop::Wait(const TInvokeWait& wait) {
+    std::unique_lock<std::mutex> lock(invokeMutex);
+    invokeCv.wait(lock, [&] { return *wait.Done || *wait.Closed; });
+}
+
+bool TEventLoop::HasPosted() const {
+    std::lock_guard<std::mutex> lock(postMutex_);
+    return !posted_.empty();
+}
+
+int TEventLoop::RunPosted() {
+    std::vector<std::function<void()>> batch;
+    {
+        std::lock_guard<std::mutex> lock(postMutex_);
+        batch.swap(posted_);
+    }
+    for (auto& fn : batch)
+        fn();
+    return static_cast<int>(batch.size());
+}
+
+std::int64_t TEventLoop::NextDue() const {
+    std::int64_t next = -1;
+    for (const TTimer* t : timers_)
+        if (t->enabled_ && t->interval_ > 0 && (next < 0 || t->due_ < next))
+            next = t->due_;
+    return next;
+}
+
+void TEventLoop::FireDueTimers(std::int64_t now) {
+    std::vector<TTimer*> due;
+    for (TTimer* t : timers_)
+        if (t->enabled_ && t->interval_ > 0 && t->due_ <= now)
+            due.push_back(t);
+    std::stable_sort(due.begin(), due.end(),
+                     [](const TTimer* a, const TTimer* b) { return a->due_ < b->due_; });
+    for (TTimer* t : due) {
+        // An earlier handler may have deleted, disabled or re-armed this timer.
+        if (std::find(timers_.begin(), timers_.end(), t) == timers_.end())
+            continue;
+        if (!t->enabled_ || t->interval_ <= 0 || t->due_ > now)
+            continue;
+        const std::int64_t next = t->due_ + t->interval_;
+        t->due_ = next > now ? next : now + t->interval_;
+        if (t->OnTimer)
+            t->OnTimer();
+    }
+}
+
+void TEventLoop::Quit(int code) {
+    quit_ = true;
+    quitCode_ = code;
+    Wake();
+}
+
+bool TEventLoop::QuitRequested() const {
+    return quit_;
+}
+
+void TEventLoop::ClearQuit() {
+    quit_ = false;
+}
+
+bool TEventLoop::WaitWhile(const std::function<bool()>& pred, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        RunPosted();
+        if (!pred())
+            return false;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return true;
+        // A worker that ends posts nothing, so the condition is looked at again every few ms.
+        std::unique_lock<std::mutex> lock(invokeMutex);
+        invokeCv.wait_for(lock, std::chrono::milliseconds(5), [this] { return HasPosted(); });
+    }
+}
+
+void TEventLoop::BindToCurrentThread() {
+    owner_ = std::this_thread::get_id();
+}
+
+bool TEventLoop::OnLoopThread() const {
+    return std::this_thread::get_id() == owner_;
+}
+
+namespace {
+// The installed loop as the dispatcher sees it (gateLoop); cleared before the loop goes away.
+void Dispatch(const std::function<void()>& fn) {
+    TEventLoop::TInvokeWait wait;
+    {
+        std::lock_guard<std::mutex> lock(gateMutex);
+        if (gateLoop == nullptr)
+            return;
+        if (!gateLoop->OnLoopThread())
+            wait = gateLoop->Enqueue(fn);
+    }
+    if (wait.Done)
+        TEventLoop::Wait(wait);
+    else
+        fn(); // the loop's own thread
+}
+} // namespace
+
+void InstallMainThreadLoop(TEventLoop* loop) {
+    {
+        std::lock_guard<std::mutex> lock(gateMutex);
+        gateLoop = loop;
+    }
+    mainThreadLoop.store(loop);
+    if (loop)
+        SetMainThreadDispatcher([](std::function<void()> fn) { Dispatch(fn); });
+    else
+        SetMainThreadDispatcher({});
+}
+
+TEventLoop* MainThreadLoop() {
+    return mainThreadLoop.load();
+}
+
+} // namespace hostaq

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "engine/EventLoop.h"
+
+#include <functional>
+#include <vector>
+
+namespace hostaq {
+
+// The event loop of the headless program: poll(2) on a wake-up eventfd and the watched file
+// descriptors, with a timeout up to the earliest timer. Time is CLOCK_MONOTONIC, so a change of
+// the wall clock neither delays nor hurries a timer.
+class TPollEventLoop : public TEventLoop {
+public:
+    TPollEventLoop();
+    ~TPollEventLoop() override;
+
+    std::int64_t NowMs() const override;
+    int Run() override;
+    // Runs whatever is due now and waits at most timeoutMs for something to do (one round).
+    void RunOnce(int timeoutMs);
+
+    // Calls fn on the loop's thread whenever fd is readable (a signalfd, a pipe). fn must read.
+    void WatchReadable(int fd, std::function<void()> fn);
+    void Unwatch(int fd);
+
+protected:
+    void Wake() override;
+
+private:
+    struct TWatch {
+        int Fd;
+        std::function<void()> Fn;
+    };
+    int wakeFd_ = -1;
+    std::vector<TWatch> watches_;
+};
+
+} // namespace hostaq
