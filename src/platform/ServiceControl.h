@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/CommandRunner.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace hostaq {
+
+// The service's identity: a systemd system unit.
+inline constexpr const char* ServiceName = "Hostaq_Updater_Service";
+inline constexpr const char* ServiceDisplayName = "Hostaq Updater Service";
+inline constexpr const char* ServiceUnitName = "Hostaq_Updater_Service.service";
+inline constexpr const char* DefaultUnitFolder = "/etc/systemd/system";
+
+// What service control needs of the system; tests point each part at a stand-in.
+struct TServiceEnvironment {
+    std::string UnitFolder = DefaultUnitFolder;
+    TCommandRunner Runner = RunCommand;
+    // Whether this process may write system units and run systemctl enable (root).
+    std::function<bool()> IsAdministrator;
+    // The systemd unit this process belongs to ("" when none).
+    std::function<std::string()> OwnUnit;
+};
+
+// The outcome of install or uninstall: the text to show and the system error code (0 on success).
+struct TServiceResult {
+    bool Ok = false;
+    int ErrorCode = 0;
+    std::string Message;
+};
+
+class TServiceControl {
+public:
+    explicit TServiceControl(TServiceEnvironment env = {});
+
+    std::string UnitPath() const;
+    // The unit text: starts after the network is online, runs the program headless on the given
+    // configuration file and restarts it when it fails.
+    static std::string BuildUnit(const std::string& programPath, const std::string& configPath);
+
+    // Writes and enables the unit. Refused without administrator rights.
+    TServiceResult Install(const std::string& programPath, const std::string& configPath) const;
+    // Disables and removes the unit. Refused without administrator rights.
+    TServiceResult Uninstall() const;
+
+    bool IsInstalled() const;
+    // systemd reports the unit active.
+    bool IsRunning() const;
+    // The unit exists and this process is the one systemd started for it.
+    bool IsThisProcessTheService() const;
+    // True when the process is, or is about to install or remove, the service: an install or
+    // uninstall switch is present, or IsThisProcessTheService.
+    bool DetectService(const std::vector<std::string>& args) const;
+
+private:
+    TServiceEnvironment env_;
+};
+
+// "install" or "uninstall", bare or after "-", "/" or "\", any case.
+bool IsServiceSwitch(const std::string& arg, const char* name);
+
+// Quotes one argument of a systemd command line (ExecStart).
+std::string QuoteUnitArgument(const std::string& arg);
+
+} // namespace hostaq

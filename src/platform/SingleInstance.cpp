@@ -1,0 +1,176 @@
+#include "platform/SingleInstance.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace hostaq {
+
+namespace {
+std::string DefaultRuntimeFolder() {
+    if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir != nullptr && *dir == '/')
+        return dir;
+    // A private folder of this user; one that someone else owns is not used.
+    const std::string folder = "/tmp/hostaq-" + std::to_string(::getuid());
+    ::mkdir(folder.c_str(), 0700);
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+        return {};
+    return folder;
+}
+
+bool FillAddress(const std::string& path, sockaddr_un& addr) {
+    std::memset(&addr, 0, sizeof(addr));
+    addr.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(addr.sun_path))
+        return false;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+void CloseFd(int& fd) {
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+} // namespace
+
+TSingleInstance::TSingleInstance(std::string folder, std::string name)
+    : folder_(folder.empty() ? DefaultRuntimeFolder() : std::move(folder)), name_(std::move(name)) {}
+
+TSingleInstance::~TSingleInstance() {
+    Stop();
+    if (listenFd_ >= 0) {
+        CloseFd(listenFd_);
+        ::unlink(SocketPath().c_str());
+    }
+    CloseFd(lockFd_);
+}
+
+std::string TSingleInstance::LockPath() const {
+    return folder_ + "/" + name_ + ".lock";
+}
+
+std::string TSingleInstance::SocketPath() const {
+    return folder_ + "/" + name_ + ".sock";
+}
+
+bool TSingleInstance::Acquire() {
+    if (folder_.empty())
+        return true;
+    lockFd_ = ::open(LockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lockFd_ < 0)
+        return true;
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+        CloseFd(lockFd_);
+        if (errno != EWOULDBLOCK)
+            return true;
+        // The first instance may still be setting up its socket: try for a moment.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!SendShowRequest(SocketPath()) && std::chrono::steady_clock::now() < until)
+            ::usleep(20000);
+        return false;
+    }
+    // The lock is ours, so a socket file left behind is stale.
+    sockaddr_un addr{};
+    if (!FillAddress(SocketPath(), addr))
+        return true;
+    ::unlink(SocketPath().c_str());
+    listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listenFd_ < 0)
+        return true;
+    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 ||
+        ::listen(listenFd_, 4) != 0)
+        CloseFd(listenFd_);
+    return true;
+}
+
+bool TSingleInstance::SendShowRequest(const std::string& socketPath) {
+    sockaddr_un addr{};
+    if (!FillAddress(socketPath, addr))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    bool sent = false;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) {
+        const std::string message = std::string(ShowRequestMessage) + "\n";
+        sent =
+            ::send(fd, message.data(), message.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(message.size());
+    }
+    ::close(fd);
+    return sent;
+}
+
+void TSingleInstance::Listen(TPost post, std::function<void()> onShowRequest) {
+    if (listenFd_ < 0 || thread_.joinable())
+        return;
+    wakeFd_ = ::eventfd(0, EFD_CLOEXEC);
+    if (wakeFd_ < 0)
+        return;
+    post_ = std::move(post);
+    onShow_ = std::move(onShowRequest);
+    thread_ = std::thread([this] { Serve(); });
+}
+
+void TSingleInstance::Stop() {
+    if (thread_.joinable()) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof(one));
+        thread_.join();
+    }
+    CloseFd(wakeFd_);
+}
+
+void TSingleInstance::Serve() {
+    for (;;) {
+        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (fds[1].revents != 0)
+            return;
+        if ((fds[0].revents & POLLIN) != 0) {
+            const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client >= 0) {
+                HandleClient(client);
+                ::close(client);
+            }
+        }
+    }
+}
+
+void TSingleInstance::HandleClient(int fd) {
+    // Only this user's processes may ask, and a silent client cannot hold the listener.
+    ucred cred{};
+    socklen_t len = sizeof(cred);
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || cred.uid != ::getuid())
+        return;
+    timeval timeout{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+    char buffer[64];
+    std::string text;
+    while (text.size() < sizeof(buffer)) {
+        const ssize_t n = ::recv(fd, buffer, sizeof(buffer), 0);
+        if (n <= 0)
+            break;
+        text.append(buffer, static_cast<std::size_t>(n));
+        if (text.find('\n') != std::string::npos)
+            break;
+    }
+    if (text.substr(0, text.find('\n')) == ShowRequestMessage && post_ && onShow_)
+        post_(onShow_);
+}
+
+} // namespace hostaq

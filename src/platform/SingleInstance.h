@@ -1,0 +1,56 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace hostaq {
+
+// The request a second instance sends to the first: "show yourself".
+inline constexpr const char* ShowRequestMessage = "VemoMsgHostaq_Updater";
+inline constexpr const char* InstanceName = "Hostaq_Updater";
+
+// The single-instance rule: a lock file and a UNIX socket named after the program in the user's
+// runtime folder. The first instance holds the lock and listens on the socket; a later one
+// finds the lock taken, sends the show request and ends.
+class TSingleInstance {
+public:
+    // folder empty: $XDG_RUNTIME_DIR, else a private folder /tmp/hostaq-UID.
+    explicit TSingleInstance(std::string folder = {}, std::string name = InstanceName);
+    ~TSingleInstance();
+    TSingleInstance(const TSingleInstance&) = delete;
+    TSingleInstance& operator=(const TSingleInstance&) = delete;
+
+    // True when this is the first instance (it now holds the lock and listens). False when
+    // another instance runs: the show request has been sent to it. When the lock cannot be made
+    // at all the rule cannot be kept and the answer is true.
+    bool Acquire();
+
+    // Starts the thread that takes show requests of later instances. Each valid request calls
+    // post(onShowRequest); post hands the call to the main thread. Only after Acquire gave true.
+    using TPost = std::function<void(std::function<void()>)>;
+    void Listen(TPost post, std::function<void()> onShowRequest);
+    // Stops listening (also done by the destructor).
+    void Stop();
+
+    std::string LockPath() const;
+    std::string SocketPath() const;
+
+    // Sends the show request to the instance listening on socketPath; true when it was delivered.
+    static bool SendShowRequest(const std::string& socketPath);
+
+private:
+    void Serve();
+    void HandleClient(int fd);
+
+    std::string folder_;
+    std::string name_;
+    int lockFd_ = -1;
+    int listenFd_ = -1;
+    int wakeFd_ = -1;
+    TPost post_;
+    std::function<void()> onShow_;
+    std::thread thread_;
+};
+
+} // namespace hostaq

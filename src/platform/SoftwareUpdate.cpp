@@ -1,0 +1,190 @@
+#include "platform/SoftwareUpdate.h"
+
+#include "config/Clock.h"
+#include "config/ConfigKeys.h"
+#include "config/Messages.h"
+#include "config/Version.h"
+#include "net/GetHttpText.h"
+#include "platform/CommandRunner.h"
+#include "platform/PlatformMessages.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+namespace hostaq {
+
+namespace {
+std::string Trim(const std::string& text) {
+    const char* blanks = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// A decimal integer, 0 when the text is not one.
+int PartValue(const std::string& text) {
+    if (text.empty())
+        return 0;
+    std::size_t i = (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (i == text.size())
+        return 0;
+    for (std::size_t j = i; j < text.size(); ++j) {
+        if (text[j] < '0' || text[j] > '9')
+            return 0;
+    }
+    errno = 0;
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (errno == ERANGE || value < INT_MIN || value > INT_MAX)
+        return 0;
+    return static_cast<int>(value);
+}
+} // namespace
+
+bool ParseVersion(const std::string& text, TVersionNumber& version) {
+    const std::string trimmed = Trim(text);
+    std::string parts[4];
+    std::size_t start = 0;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t dot = trimmed.find('.', start);
+        if (dot == std::string::npos)
+            return false;
+        parts[i] = trimmed.substr(start, dot - start);
+        start = dot + 1;
+    }
+    parts[3] = trimmed.substr(start);
+    version = {PartValue(parts[0]), PartValue(parts[1]), PartValue(parts[2]), PartValue(parts[3])};
+    return true;
+}
+
+long long VersionScore(const TVersionNumber& v) {
+    return static_cast<long long>(v.Major) * 1000 + static_cast<long long>(v.Minor) * 100 +
+           static_cast<long long>(v.Release) * 10 + v.Build;
+}
+
+std::string VersionDisplayText(const TVersionNumber& v) {
+    return std::to_string(v.Major) + "." + std::to_string(v.Minor) + "." + std::to_string(v.Release) +
+           " (Build " + std::to_string(v.Build) + ")";
+}
+
+TVersionNumber OwnVersion() {
+    return {VersionMajor, VersionMinor, VersionRelease, VersionBuild};
+}
+
+bool FetchPageText(const std::string& agent, const std::string& url, const TConnectionSettings& connection,
+                   std::string& text) {
+    TVemoGetHttpText getter;
+    getter.SetAgent(agent);
+    getter.Url = url;
+    connection.ApplyTo(getter.HTTP());
+    if (!getter.GetText())
+        return false;
+    text = Trim(getter.TheText());
+    return true;
+}
+
+bool CheckNewVersion(const TPageFetch& fetch, const TVersionNumber& own, const std::string& agent,
+                     const std::string& url, const TConnectionSettings& connection,
+                     std::string& versionText) {
+    std::string page;
+    if (!fetch || !fetch(agent, url, connection, page))
+        return false;
+    TVersionNumber found;
+    if (!ParseVersion(page, found))
+        return false;
+    versionText = VersionDisplayText(found);
+    return VersionScore(found) > VersionScore(own);
+}
+
+TDateTime NextVersionCheckTime(const TDateTime& lastCheck, int period) {
+    switch (period) {
+    case 0:
+        return lastCheck.AddDays(1);
+    case 2:
+        return lastCheck.AddDays(14);
+    case 3:
+        return lastCheck.AddMonths(1);
+    default:
+        return lastCheck.AddDays(7);
+    }
+}
+
+std::string StoredCurrentVersion() {
+    return ReadString(Keys::CurrentVersion, VersionText());
+}
+
+TSoftwareUpdate::TSoftwareUpdate(TPresenter& presenter, TPageFetch fetch, TVersionNumber own)
+    : presenter_(presenter), fetch_(std::move(fetch)), own_(own) {
+    OpenUrl = [](const std::string& url) { RunCommand({"xdg-open", url}); };
+}
+
+TDateTime TSoftwareUpdate::NextCheck() {
+    if (!next_)
+        ScheduleVersionCheck();
+    return *next_;
+}
+
+void TSoftwareUpdate::Run() {
+    RunVersionCheck();
+}
+
+void TSoftwareUpdate::ScheduleVersionCheck() {
+    const TDateTime last = ReadStamp(Keys::SoftAutoUpdateLastCheck).value_or(Now());
+    WriteStamp(Keys::SoftAutoUpdateLastCheck, last);
+    next_ = NextVersionCheckTime(last, ReadInteger(Keys::SoftAutoUpdateInt));
+}
+
+std::string TSoftwareUpdate::NoticeText(const std::string& versionText) {
+    return FormatMsg(MsgNewVersionDownload, {versionText, AppTitle, "\r\n"});
+}
+
+void TSoftwareUpdate::RunVersionCheck() {
+    WriteStamp(Keys::SoftAutoUpdateLastCheck, Now());
+    if (ReadBool(Keys::SoftAutoUpdate)) {
+        std::string versionText;
+        if (CheckNewVersion(fetch_, own_, AppTitle, ReadString(Keys::SoftAutoUpdateURL),
+                            ReadConnectionSettings(), versionText)) {
+            if (!noticeOpen_) {
+                noticeOpen_ = true;
+                // The notice may outlive this object; closing it then changes nothing.
+                std::weak_ptr<bool> alive = alive_;
+                presenter_.ShowUpdateNotice(NoticeText(versionText), [this, alive] {
+                    if (!alive.expired())
+                        noticeOpen_ = false;
+                });
+            }
+            WriteString(Keys::CurrentVersion, versionText);
+        }
+    }
+    ScheduleVersionCheck();
+}
+
+bool TSoftwareUpdate::CheckNow() {
+    WriteStamp(Keys::SoftAutoUpdateLastCheck, Now());
+    if (!ReadBool(Keys::SoftAutoUpdate))
+        return false;
+    std::string versionText = Msg(MsgUnknownVersion);
+    const bool newer = CheckNewVersion(fetch_, own_, AppTitle, ReadString(Keys::SoftAutoUpdateURL),
+                                       ReadConnectionSettings(), versionText);
+    if (newer &&
+        presenter_.Confirm(FormatMsg(MsgNewVersionDownload, {Trim(versionText), AppTitle, "\r\n"})) &&
+        OpenUrl)
+        OpenUrl(ReadString(Keys::SoftAutoUpdateWeb));
+    WriteString(Keys::CurrentVersion, versionText);
+    return newer;
+}
+
+void TSoftwareUpdate::AboutCheck() {
+    std::string versionText;
+    if (CheckNewVersion(fetch_, own_, AppTitle, ReadString(Keys::SoftAutoUpdateURL), ReadConnectionSettings(),
+                        versionText)) {
+        if (presenter_.Confirm(FormatMsg(MsgNewVersionWebsite, {Trim(versionText), "\r\n"})) && OpenUrl)
+            OpenUrl(MakerWebPage);
+    } else {
+        presenter_.Notify(TNoticeKind::Information, Msg(MsgLatestVersion));
+    }
+}
+
+} // namespace hostaq

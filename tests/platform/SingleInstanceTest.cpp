@@ -1,0 +1,178 @@
+#include "platform/SingleInstance.h"
+#include "TempDir.h"
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace hostaq {
+namespace {
+
+using test::TTempDir;
+
+// Runs the probe program; returns its exit status.
+int RunProbe(const std::string& folder, const char* mode = nullptr) {
+    std::vector<char*> argv = {const_cast<char*>(HOSTAQ_INSTANCE_PROBE), const_cast<char*>(folder.c_str())};
+    if (mode != nullptr)
+        argv.push_back(const_cast<char*>(mode));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The show requests that reached the main thread (here: the test's thread through a queue).
+class TShowRequests {
+public:
+    TSingleInstance::TPost Post() {
+        return [this](std::function<void()> fn) {
+            std::lock_guard lock(mutex_);
+            queued_.push_back(std::move(fn));
+            changed_.notify_all();
+        };
+    }
+    // Runs queued calls until count show requests arrived, at most five seconds.
+    bool WaitFor(int count) {
+        std::unique_lock lock(mutex_);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (shown_ < count) {
+            if (queued_.empty() && changed_.wait_until(lock, until) == std::cv_status::timeout)
+                return false;
+            auto calls = std::move(queued_);
+            queued_.clear();
+            lock.unlock();
+            for (auto& fn : calls)
+                fn();
+            lock.lock();
+        }
+        return true;
+    }
+    void Shown() {
+        std::lock_guard lock(mutex_);
+        ++shown_;
+    }
+    int Count() {
+        std::lock_guard lock(mutex_);
+        return shown_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::function<void()>> queued_;
+    int shown_ = 0;
+};
+
+TEST(SingleInstanceTest, SecondProcessEndsAndTheFirstIsAskedToShowItself) {
+    TTempDir dir;
+    TShowRequests requests;
+    TSingleInstance first(dir.Path());
+    ASSERT_TRUE(first.Acquire());
+    first.Listen(requests.Post(), [&] { requests.Shown(); });
+
+    EXPECT_EQ(RunProbe(dir.Path()), 3) << "the second instance ends at once";
+    ASSERT_TRUE(requests.WaitFor(1));
+    EXPECT_EQ(RunProbe(dir.Path()), 3);
+    ASSERT_TRUE(requests.WaitFor(2));
+}
+
+TEST(SingleInstanceTest, FirstProcessElsewhereMakesThisOneTheSecond) {
+    TTempDir dir;
+    // The probe holds the lock until its input closes.
+    int input[2];
+    int output[2];
+    ASSERT_EQ(::pipe(input), 0);
+    ASSERT_EQ(::pipe(output), 0);
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+    ::posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+    ::posix_spawn_file_actions_addclose(&actions, input[1]);
+    ::posix_spawn_file_actions_addclose(&actions, output[0]);
+    char* argv[] = {const_cast<char*>(HOSTAQ_INSTANCE_PROBE), const_cast<char*>(dir.Path().c_str()),
+                    const_cast<char*>("--hold"), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ), 0);
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::close(input[0]);
+    ::close(output[1]);
+    char line[8] = {};
+    ASSERT_GT(::read(output[0], line, sizeof(line) - 1), 0) << "the probe became the first instance";
+
+    TSingleInstance second(dir.Path());
+    EXPECT_FALSE(second.Acquire());
+
+    ::close(input[1]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ::close(output[0]);
+    // Once the first has ended, the next process is the first again.
+    TSingleInstance next(dir.Path());
+    EXPECT_TRUE(next.Acquire());
+}
+
+TEST(SingleInstanceTest, CrashedFirstInstanceDoesNotBlockTheNext) {
+    TTempDir dir;
+    ASSERT_EQ(RunProbe(dir.Path(), "--crash"), 0);
+    ASSERT_TRUE(std::filesystem::exists(dir.File("Hostaq_Updater.sock"))) << "the crash left its socket";
+    TShowRequests requests;
+    TSingleInstance instance(dir.Path());
+    EXPECT_TRUE(instance.Acquire());
+    instance.Listen(requests.Post(), [&] { requests.Shown(); });
+    EXPECT_EQ(RunProbe(dir.Path()), 3);
+    EXPECT_TRUE(requests.WaitFor(1)) << "the stale socket was replaced by a listening one";
+}
+
+TEST(SingleInstanceTest, OnlyTheExactRequestShowsTheWindow) {
+    TTempDir dir;
+    TShowRequests requests;
+    TSingleInstance first(dir.Path());
+    ASSERT_TRUE(first.Acquire());
+    first.Listen(requests.Post(), [&] { requests.Shown(); });
+    // Some other text on the socket is ignored; a real request still gets through afterwards.
+    {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::snprintf(addr.sun_path, sizeof(addr.sun_path), "%s", first.SocketPath().c_str());
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+        ASSERT_GT(::write(fd, "hello\n", 6), 0);
+        ::close(fd);
+    }
+    EXPECT_TRUE(TSingleInstance::SendShowRequest(first.SocketPath()));
+    ASSERT_TRUE(requests.WaitFor(1));
+    EXPECT_EQ(requests.Count(), 1);
+}
+
+TEST(SingleInstanceTest, StoppingRemovesTheSocket) {
+    TTempDir dir;
+    std::string socket;
+    {
+        TSingleInstance first(dir.Path());
+        ASSERT_TRUE(first.Acquire());
+        first.Listen([](std::function<void()>) {}, [] {});
+        socket = first.SocketPath();
+        EXPECT_TRUE(std::filesystem::exists(socket));
+    }
+    EXPECT_FALSE(std::filesystem::exists(socket));
+    EXPECT_FALSE(TSingleInstance::SendShowRequest(socket));
+}
+
+} // namespace
+} // namespace hostaq

@@ -1,0 +1,288 @@
+#include "platform/SoftwareUpdate.h"
+#include "CaptureServer.h"
+#include "PlatformConfig.h"
+#include "config/Clock.h"
+#include "config/ConfigKeys.h"
+#include "config/IniFile.h"
+#include "config/Stamp.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace hostaq {
+namespace {
+
+using test::TPlatformConfig;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+const TVersionNumber Own{3, 2, 0, 17};
+
+// The presenter as far as the version check uses it.
+class TFakePresenter : public TPresenter {
+public:
+    bool Confirm(const std::string& text) override {
+        questions.push_back(text);
+        return answer;
+    }
+    void Notify(TNoticeKind, const std::string& text) override { notices.push_back(text); }
+    void ShowUpdateNotice(const std::string& text, std::function<void()> onClosed) override {
+        updateNotices.push_back(text);
+        closeNotice = std::move(onClosed);
+    }
+
+    bool answer = false;
+    std::vector<std::string> questions;
+    std::vector<std::string> notices;
+    std::vector<std::string> updateNotices;
+    std::function<void()> closeNotice;
+};
+
+// The version page as the check sees it, and what the check asked for.
+struct TFakePage {
+    bool reachable = true;
+    std::string text;
+    std::vector<std::string> requests; // "agent|url"
+    TConnectionSettings lastConnection;
+
+    TPageFetch Fetch() {
+        return [this](const std::string& agent, const std::string& url, const TConnectionSettings& connection,
+                      std::string& out) {
+            requests.push_back(agent + "|" + url);
+            lastConnection = connection;
+            if (!reachable)
+                return false;
+            out = text;
+            return true;
+        };
+    }
+};
+
+bool Newer(const std::string& page, std::string* shown = nullptr) {
+    TFakePage fake;
+    fake.text = page;
+    std::string versionText = "kept";
+    const bool newer = CheckNewVersion(fake.Fetch(), Own, "agent", "url", {}, versionText);
+    if (shown != nullptr)
+        *shown = versionText;
+    return newer;
+}
+
+TEST(VersionCompareTest, NewerOnlyWithAGreaterScore) {
+    std::string shown;
+    EXPECT_TRUE(Newer("3.2.0.18", &shown));
+    EXPECT_EQ(shown, "3.2.0 (Build 18)");
+    EXPECT_FALSE(Newer("3.2.1.0", &shown)) << "3210 < 3217";
+    EXPECT_EQ(shown, "3.2.1 (Build 0)");
+    EXPECT_FALSE(Newer("3.2.0.17")) << "equal is not newer";
+    // The weights stay fixed when a part exceeds 9: 1.10.0.0 scores 2000.
+    TVersionNumber v;
+    ASSERT_TRUE(ParseVersion("1.10.0.0", v));
+    EXPECT_EQ(VersionScore(v), 2000);
+    EXPECT_EQ(VersionScore({4, 0, 0, 0}), 4000);
+    EXPECT_TRUE(Newer("4.0.0.0"));
+}
+
+TEST(VersionCompareTest, PageWithoutAVersionIsNotNewerAndKeepsTheCallersText) {
+    std::string shown;
+    EXPECT_FALSE(Newer("3.2.0", &shown)) << "fewer than three dots";
+    EXPECT_EQ(shown, "kept");
+    EXPECT_FALSE(Newer("<html>Not found</html>", &shown));
+    EXPECT_EQ(shown, "kept");
+
+    TFakePage unreachable;
+    unreachable.reachable = false;
+    shown = "kept";
+    EXPECT_FALSE(CheckNewVersion(unreachable.Fetch(), Own, "a", "u", {}, shown));
+    EXPECT_EQ(shown, "kept");
+}
+
+TEST(VersionCompareTest, PartsAreTrimmedTextAndBadPartsReadAsZero) {
+    TVersionNumber v;
+    ASSERT_TRUE(ParseVersion("\r\n\r\n  3.2.0.18  \r\n\r\n", v));
+    EXPECT_EQ(VersionDisplayText(v), "3.2.0 (Build 18)");
+    // The fourth part is everything after the third dot.
+    ASSERT_TRUE(ParseVersion("3.x.0.18.5", v));
+    EXPECT_EQ(VersionDisplayText(v), "3.0.0 (Build 0)");
+    ASSERT_TRUE(ParseVersion("99999999999.1.2.3", v));
+    EXPECT_EQ(v.Major, 0) << "out of range is not a number";
+    EXPECT_FALSE(ParseVersion("", v));
+}
+
+class SoftwareUpdateTest : public ::testing::Test {
+protected:
+    SoftwareUpdateTest() {
+        config_.Write("[Connection]\nUseProxy=0\n");
+        page_.text = "3.2.0.18";
+    }
+    TSoftwareUpdate Make() {
+        TSoftwareUpdate update(presenter_, page_.Fetch(), Own);
+        update.OpenUrl = [this](const std::string& url) { opened_.push_back(url); };
+        return update;
+    }
+
+    TPlatformConfig config_;
+    TManualClock clock_{TDateTime::FromParts(2007, 1, 31, 10, 0, 0)};
+    TClockGuard clockGuard_{&clock_};
+    TFakePresenter presenter_;
+    TFakePage page_;
+    std::vector<std::string> opened_;
+};
+
+TEST_F(SoftwareUpdateTest, PeriodicCheckShowsOneNoticeAtATime) {
+    TSoftwareUpdate update = Make();
+    update.RunVersionCheck();
+    ASSERT_THAT(
+        presenter_.updateNotices,
+        ElementsAre("A new version 3.2.0 (Build 18) of Hostaq Updater is available.\r\nDo you want to "
+                    "visit the download website now?"));
+    EXPECT_THAT(page_.requests, ElementsAre("Hostaq Updater|http://www.hostaq.example/updater/version.txt"));
+    EXPECT_EQ(ReadString(Keys::CurrentVersion), "3.2.0 (Build 18)");
+    EXPECT_EQ(ReadStamp(Keys::SoftAutoUpdateLastCheck), clock_.Now());
+
+    // A second hit with the notice still open updates the stored version only.
+    page_.text = "3.2.0.19";
+    clock_.AdvanceSecs(60);
+    update.RunVersionCheck();
+    EXPECT_EQ(presenter_.updateNotices.size(), 1u);
+    EXPECT_EQ(ReadString(Keys::CurrentVersion), "3.2.0 (Build 19)");
+
+    // Once closed, the next hit opens a new one.
+    presenter_.closeNotice();
+    update.RunVersionCheck();
+    EXPECT_EQ(presenter_.updateNotices.size(), 2u);
+}
+
+TEST_F(SoftwareUpdateTest, PeriodicCheckIsSilentWhenNothingNewOrNothingRead) {
+    TSoftwareUpdate update = Make();
+    page_.text = "3.2.0.17";
+    update.RunVersionCheck();
+    page_.reachable = false;
+    update.RunVersionCheck();
+    EXPECT_TRUE(presenter_.updateNotices.empty());
+    EXPECT_TRUE(presenter_.notices.empty());
+    EXPECT_EQ(StoredCurrentVersion(), "1.0.0 (Build 1)") << "unchanged: the program's own version";
+    EXPECT_EQ(update.NextCheck(), clock_.Now().AddDays(7));
+}
+
+TEST_F(SoftwareUpdateTest, SwitchedOffFetchesNothingButKeepsTheSchedule) {
+    config_.Write("[CheckUpdate]\nSoftAutoUpdate=0\nSoftAutoUpdateInt=0\n");
+    TSoftwareUpdate update = Make();
+    update.RunVersionCheck();
+    EXPECT_FALSE(update.CheckNow());
+    EXPECT_TRUE(page_.requests.empty());
+    EXPECT_FALSE(IniValueExists(config_.Path(), "CheckUpdate", "CurrentVersion"));
+    EXPECT_EQ(ReadStamp(Keys::SoftAutoUpdateLastCheck), clock_.Now());
+    EXPECT_EQ(update.NextCheck(), clock_.Now().AddDays(1));
+}
+
+TEST_F(SoftwareUpdateTest, ScheduleFollowsThePeriodAndKeepsMonthEnds) {
+    auto next = [&](const char* period) {
+        config_.Write(
+            std::string("[CheckUpdate]\nSoftAutoUpdateLastCheck=20070131093000\nSoftAutoUpdateInt=") +
+            period + "\n");
+        TSoftwareUpdate update = Make();
+        return update.NextCheck();
+    };
+    EXPECT_EQ(next("0"), TDateTime::FromParts(2007, 2, 1, 9, 30, 0));
+    EXPECT_EQ(next("1"), TDateTime::FromParts(2007, 2, 7, 9, 30, 0));
+    EXPECT_EQ(next("2"), TDateTime::FromParts(2007, 2, 14, 9, 30, 0));
+    EXPECT_EQ(next("3"), TDateTime::FromParts(2007, 2, 28, 9, 30, 0)) << "January 31 plus a month";
+    // A period outside the list is taken as weekly, so the check never runs at every heartbeat.
+    EXPECT_EQ(next("9"), TDateTime::FromParts(2007, 2, 7, 9, 30, 0));
+}
+
+TEST_F(SoftwareUpdateTest, MissingLastCheckStartsTheScheduleNow) {
+    TSoftwareUpdate update = Make();
+    EXPECT_EQ(update.NextCheck(), clock_.Now().AddDays(7));
+    EXPECT_EQ(IniReadString(config_.Path(), "CheckUpdate", "SoftAutoUpdateLastCheck", ""), "20070131100000");
+    // The engine asks often; the time stays until the next run.
+    clock_.AdvanceSecs(3600);
+    EXPECT_EQ(update.NextCheck(), TDateTime::FromParts(2007, 2, 7, 10, 0, 0));
+}
+
+TEST_F(SoftwareUpdateTest, CheckNowAsksAndOpensTheDownloadPageOnYes) {
+    config_.Write("[Connection]\nUseProxy=0\n[CheckUpdate]\nSoftAutoUpdateWeb=http://downloads.example/x\n");
+    TSoftwareUpdate update = Make();
+    presenter_.answer = true;
+    EXPECT_TRUE(update.CheckNow());
+    EXPECT_THAT(
+        presenter_.questions,
+        ElementsAre("A new version 3.2.0 (Build 18) of Hostaq Updater is available.\r\nDo you want to "
+                    "visit the download website now?"));
+    EXPECT_THAT(opened_, ElementsAre("http://downloads.example/x"));
+    EXPECT_EQ(ReadString(Keys::CurrentVersion), "3.2.0 (Build 18)");
+
+    presenter_.answer = false;
+    EXPECT_TRUE(update.CheckNow());
+    EXPECT_EQ(opened_.size(), 1u) << "No opens nothing";
+}
+
+TEST_F(SoftwareUpdateTest, CheckNowStoresUnknownWhenThePageHoldsNoVersion) {
+    page_.text = "3.2";
+    TSoftwareUpdate update = Make();
+    EXPECT_FALSE(update.CheckNow());
+    EXPECT_EQ(ReadString(Keys::CurrentVersion), "Unknown");
+    EXPECT_TRUE(presenter_.questions.empty());
+    page_.reachable = false;
+    WriteString(Keys::CurrentVersion, "3.0.0 (Build 1)");
+    EXPECT_FALSE(update.CheckNow());
+    EXPECT_EQ(ReadString(Keys::CurrentVersion), "Unknown");
+}
+
+TEST_F(SoftwareUpdateTest, AboutBoxPointsToTheMakersPageOrSaysLatest) {
+    TSoftwareUpdate update = Make();
+    presenter_.answer = true;
+    update.AboutCheck();
+    EXPECT_THAT(
+        presenter_.questions,
+        ElementsAre("A new version 3.2.0 (Build 18) is available.\r\nDo you want to visit the website now?"));
+    EXPECT_THAT(opened_, ElementsAre("http://www.vemo.example/"));
+
+    page_.reachable = false; // a failure cannot be told from an up-to-date program
+    update.AboutCheck();
+    page_.reachable = true;
+    page_.text = "1.0.0.0";
+    update.AboutCheck();
+    EXPECT_THAT(presenter_.notices,
+                ElementsAre("You have the latest version.", "You have the latest version."));
+}
+
+TEST_F(SoftwareUpdateTest, ProxyIsUsedExactlyWhenUseProxyIsOn) {
+    config_.Write("[Connection]\nUseProxy=1\nProxyHost=proxy.lan\nProxyPort=3128\nProxyUserName=me\n");
+    TSoftwareUpdate update = Make();
+    update.RunVersionCheck();
+    EXPECT_TRUE(page_.lastConnection.UseProxy);
+    EXPECT_EQ(page_.lastConnection.ProxyHost, "proxy.lan");
+    EXPECT_EQ(page_.lastConnection.ProxyPort, "3128");
+    EXPECT_EQ(page_.lastConnection.ProxyUser, "me");
+    config_.Write("[Connection]\nUseProxy=0\nProxyHost=proxy.lan\nProxyPort=3128\n");
+    update.RunVersionCheck();
+    EXPECT_FALSE(page_.lastConnection.UseProxy);
+}
+
+TEST(FetchPageTextTest, FetchesTheTrimmedPageDirectlyOrThroughTheProxy) {
+    test::TCaptureServer server;
+    server.Answer("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n\r\n3.2.0.18\r\n\r\n");
+    std::string text;
+    TConnectionSettings direct;
+    ASSERT_TRUE(FetchPageText("Hostaq Updater", server.Url("/updater/version.txt"), direct, text));
+    EXPECT_EQ(text, "3.2.0.18");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_THAT(server.Requests()[0], HasSubstr("GET /updater/version.txt HTTP/1.0\r\n"));
+    EXPECT_THAT(server.Requests()[0], HasSubstr("User-Agent: Hostaq Updater\r\n"));
+
+    // The same server as the proxy: the request names the page in absolute form.
+    TConnectionSettings proxy;
+    proxy.UseProxy = true;
+    proxy.ProxyHost = "127.0.0.1";
+    proxy.ProxyPort = std::to_string(server.Port());
+    ASSERT_TRUE(
+        FetchPageText("Hostaq Updater", "http://www.hostaq.example/updater/version.txt", proxy, text));
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_THAT(server.Requests()[1],
+                HasSubstr("GET http://www.hostaq.example:80/updater/version.txt HTTP/1.0"));
+}
+
+} // namespace
+} // namespace hostaq
