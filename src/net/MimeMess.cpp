@@ -53,11 +53,12 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
     return 1;
 }
 
-// RFC 2047 "B" encoded words for a header value, each word at most 75 characters and never
-// splitting a UTF-8 sequence; words after the first go on continuation lines.
+// RFC 2047 "B" encoded words for a header value, never splitting a UTF-8 sequence; words after
+// the first go on continuation lines.
 std::vector<std::string> EncodeHeaderWords(std::string_view text, const char* charset) {
     const std::string prefix = std::string("=?") + charset + "?B?";
-    const std::size_t maxRaw = (75 - prefix.size() - 2) / 4 * 3; // bytes that fit one word
+    // 36 bytes make 48 Base64 characters: with "Subject: " in front a line stays under 76.
+    constexpr std::size_t maxRaw = 36;
     const bool utf8 = std::string_view(charset) == "UTF-8";
     std::vector<std::string> words;
     std::size_t i = 0;

@@ -280,13 +280,15 @@ bool TSMTPSend::MailData(const std::vector<std::string>& lines, int resultTimeou
     if (ResultString.rfind("354", 0) != 0)
         return false;
 
+    // The end mark travels with the last block: a small write of its own would wait for the
+    // server's delayed acknowledgement of the block before it.
     std::string block;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!lines[i].empty() && lines[i][0] == '.')
             block += '.';
         block += NoLineEnds(lines[i]);
         block += "\r\n";
-        if (block.size() >= SendBlock || i + 1 == lines.size()) {
+        if (block.size() >= SendBlock) {
             if (!Sock.SendString(block))
                 return false;
             block.clear();
@@ -294,7 +296,8 @@ bool TSMTPSend::MailData(const std::vector<std::string>& lines, int resultTimeou
         if (progress)
             progress(i + 1, lines.size());
     }
-    if (!Sock.SendString(".\r\n"))
+    block += ".\r\n";
+    if (!Sock.SendString(block))
         return false;
     return ReadResult(resultTimeoutMs) == 250;
 }
