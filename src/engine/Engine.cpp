@@ -181,8 +181,10 @@ void TEngine::Heartbeat() {
         RunScheduledOffline();
     } else if (now > nextForceUpdate_) {
         if (IsInLocalList(currentAddress_, localList_) && !ReadBool(Keys::UseLanIP)) {
-            // The forced refresh waits for a public address.
-            CheckAddress();
+            // The forced refresh waits for a public address. The checks keep the pace of the
+            // retry time: a check every other second would flood the check-ip page.
+            if (now > nextCheckTime_)
+                CheckAddress();
         } else {
             nextForceUpdate_ = now.AddMinutes(retryMinutes_);
             cycleState_ = CycleUpdating;

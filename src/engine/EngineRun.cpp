@@ -56,6 +56,7 @@ void TEngine::StartUpdateRun() {
     }
     cycleState_ = CycleUpdating;
     runActive_ = true;
+    RebuildTrayHint();
     AddLog(LogProcess, Msg(MsgUpdateStarts));
 
     controllers_.clear();
