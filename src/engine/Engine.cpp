@@ -373,6 +373,13 @@ void TEngine::SaveAddress() {
     WriteStamp(Keys::LastChecked, Now());
 }
 
+void TEngine::RereadLocalAddress() {
+    if (useManualIP_)
+        return;
+    currentAddress_ = LocalPublicAddress(localList_);
+    presenter_.ShowCurrentAddress(currentAddress_);
+}
+
 void TEngine::ScheduleNextCheck() {
     if (autoCheck_) {
         if (cycleState_ != CycleStarting) {

@@ -49,6 +49,9 @@ public:
     // due-decision (the one-shot --force).
     void ProcessCheckResult(bool forceRun = false);
     void ScheduleNextCheck();
+    // The dial-up line dropped: unless the address is set by hand, the current address is read
+    // again from the local interfaces.
+    void RereadLocalAddress();
     void ApplyFirstCheckDelay();
     void ApplyAutoCheck(bool checked);
     void RefreshAll();

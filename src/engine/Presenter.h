@@ -55,6 +55,9 @@ public:
     virtual void ShowAutoCheck(bool /*checked*/) {}
     // The settings commands and the update commands (Force Update, Offline Now, the schedule box).
     virtual void EnableCommands(bool /*settings*/, bool /*update*/) {}
+    // The Cancel Dial button (enabled while dialling, and while a dial-up line is up: then it
+    // hangs up).
+    virtual void EnableCancelDial(bool /*enabled*/) {}
     // The offline schedule pickers.
     virtual void ShowOffTime(const std::string& /*formatted*/, bool /*scheduled*/) {}
 
