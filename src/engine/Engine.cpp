@@ -380,6 +380,11 @@ void TEngine::RereadLocalAddress() {
     presenter_.ShowCurrentAddress(currentAddress_);
 }
 
+void TEngine::EndPendingCheck() {
+    if (addressState_ == AddressChecking)
+        addressState_ = AddressWaiting;
+}
+
 void TEngine::ScheduleNextCheck() {
     if (autoCheck_) {
         if (cycleState_ != CycleStarting) {

@@ -52,6 +52,9 @@ public:
     // The dial-up line dropped: unless the address is set by hand, the current address is read
     // again from the local interfaces.
     void RereadLocalAddress();
+    // A check that waits for a dial-up connection ends without one (the dial was cancelled), so
+    // the heartbeat goes on.
+    void EndPendingCheck();
     void ApplyFirstCheckDelay();
     void ApplyAutoCheck(bool checked);
     void RefreshAll();

@@ -72,6 +72,8 @@ public:
 
     // False while a dialog of the program has the user's attention; then BringTopToFront.
     virtual bool MainWindowIsTop() { return true; }
+    // Shows the main window (a second instance asked this one to show itself).
+    virtual void ShowMainWindow() {}
     virtual void BringTopToFront() {}
     // Tray and balloons can be shown (not while a service waits for a user).
     virtual bool TrayAvailable() { return true; }
