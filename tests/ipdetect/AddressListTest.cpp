@@ -80,12 +80,5 @@ TEST(FirstNonLocal, TakesTheFirstAddressOutsideTheList) {
     EXPECT_EQ(FirstNonLocal("192.168.1.5,203.0.113.7", ""), "192.168.1.5");
 }
 
-TEST(ListText, SplitsAndJoinsLines) {
-    EXPECT_EQ(SplitLines("a\r\nb\nc\rd\r\n"), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitLines("a\r\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_EQ(JoinLines({"a", "b"}), "a\r\nb");
-    EXPECT_EQ(SplitLines(NonPublicRanges()), NonPublicRangeLines());
-}
-
 } // namespace
 } // namespace hostaq

@@ -5,7 +5,6 @@
 #include "config/Messages.h"
 #include "config/Scramble.h"
 #include "config/Version.h"
-#include "ipdetect/FindIPProxy.h"
 
 #include <gtest/gtest.h>
 
@@ -71,49 +70,10 @@ TEST(EngineCheckSettings, ProxyHostAndPortDefaultToTheSystemProxy) {
     EXPECT_EQ(s.ProxyPass, "");
 }
 
-TEST(ApplyCheckSettings, FillsTheCheckAndKeepsTheDefaultsWithoutAProxy) {
-    auto* check = new TFindIPProxy;
-    EXPECT_EQ(check->UserAgent, "Vemo Detect IP Component");
-    EXPECT_EQ(check->ServerURL, "http://checkip.hostaq.example/");
-    EXPECT_EQ(check->ProxyPort, "80");
-
-    TCheckSettings s;
-    s.UserAgent = "agent";
-    s.ServerURL = "http://127.0.0.1/";
-    s.LocalList = "10.0.0.0-10.255.255.255";
-    s.VerifyCertificate = false;
-    ApplyCheckSettings(*check, s);
-    EXPECT_EQ(check->UserAgent, "agent");
-    EXPECT_EQ(check->ServerURL, "http://127.0.0.1/");
-    EXPECT_EQ(check->LocalList, "10.0.0.0-10.255.255.255");
-    EXPECT_EQ(check->ProxyHost, "");
-    EXPECT_EQ(check->ProxyPort, "80");
-    EXPECT_FALSE(check->VerifyCertificate);
-
-    s.ProxyHost = "proxy";
-    s.ProxyPort = "3128";
-    s.ProxyUser = "u";
-    s.ProxyPass = "p";
-    ApplyCheckSettings(*check, s);
-    EXPECT_EQ(check->ProxyHost, "proxy");
-    EXPECT_EQ(check->ProxyPort, "3128");
-    EXPECT_EQ(check->ProxyUser, "u");
-    EXPECT_EQ(check->ProxyPass, "p");
-    delete check; // never started
-}
-
 TEST(DetectResultText, NamesTheAddressOrSaysThereIsNone) {
     ResetMessages();
     EXPECT_EQ(DetectResultText("203.0.113.7"), "Your public IP address is 203.0.113.7.");
     EXPECT_EQ(DetectResultText(""), "Cannot detect your public IP address");
-}
-
-TEST(KeepCharacters, CountsCharactersNotBytes) {
-    EXPECT_EQ(KeepCharacters("abcdef", 3), "abc");
-    EXPECT_EQ(KeepCharacters("ab", 3), "ab");
-    EXPECT_EQ(KeepCharacters("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xC3\xA9\xC3\xA9");
-    EXPECT_EQ(KeepCharacters("", 0), "");
-    EXPECT_EQ(KeepCharacters("a", 0), "");
 }
 
 } // namespace
