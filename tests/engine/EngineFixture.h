@@ -286,16 +286,20 @@ protected:
         Engine->StartUpSequence();
         Loop.RunPending();
     }
-    // Moves the clock to just past the next check and lets the check and its processing happen.
-    void RunCheck() {
+    // Moves the clock to just past the next check, lets the check happen and the next heartbeat
+    // process it, and lets a run it starts finish (unless the updater holds its answers).
+    // Returns the moment the check was processed.
+    TDateTime RunCheck() {
         const std::int64_t wait = Clock.Now().MsecsTo(Engine->NextCheckTime());
         Loop.AdvanceMsecs(std::max<std::int64_t>(wait, 0) + 1000);
         Loop.AdvanceSecs(1);
+        const TDateTime processed = Clock.Now();
         FinishRun();
+        return processed;
     }
     // Lets a run in progress reach its end (the 250 ms wait).
     void FinishRun() {
-        for (int i = 0; i < 100 && Engine->RunInProgress(); ++i)
+        for (int i = 0; i < 100 && Engine->RunInProgress() && Updater.Held.empty(); ++i)
             Loop.AdvanceMsecs(250);
     }
 
