@@ -15,7 +15,8 @@ bool IsSeparator(char c) {
 }
 
 // Names of one list: commas and blanks separate, double quotes group ("" inside quotes is one
-// quote). Empty names are no hostnames and are left out.
+// quote). Empty names are no hostnames and are left out, and so are names holding "|", which
+// separates name and system in the parsed lines.
 std::vector<std::string> SplitNames(std::string_view line) {
     std::vector<std::string> names;
     std::size_t i = 0;
@@ -43,7 +44,7 @@ std::vector<std::string> SplitNames(std::string_view line) {
             while (i < line.size() && !IsSeparator(line[i]))
                 name += line[i++];
         }
-        if (!name.empty())
+        if (!name.empty() && name.find('|') == std::string::npos)
             names.push_back(std::move(name));
     }
     return names;

@@ -28,6 +28,7 @@ TEST(ParseHostListTest, BlanksCommasAndQuotes) {
     EXPECT_EQ(ParseHostList("a, b,,c ,"), (Lines{"a|hostaq", "b|hostaq", "c|hostaq"}));
     EXPECT_EQ(ParseHostList("\"my host\",\"x,y\" \"q\"\"q\" \"open end"),
               (Lines{"my host|hostaq", "x,y|hostaq", "q\"q|hostaq", "open end|hostaq"}));
+    EXPECT_EQ(ParseHostList("a|b,c"), (Lines{"c|hostaq"}));
     EXPECT_TRUE(ParseHostList("").empty());
     EXPECT_TRUE(ParseHostList("\r\n\r\n").empty());
 }

@@ -1,0 +1,249 @@
+#include "config/Scramble.h"
+#include "config/Stamp.h"
+#include "config/Version.h"
+#include "groups/DynAccUpdate.h"
+
+#include "TestCerts.h"
+#include "UpdateRunFixture.h"
+
+#include <cstdlib>
+
+using namespace hostaq;
+
+namespace {
+
+class UpdateRunTest : public test::TUpdateRunFixture {};
+
+TEST_F(UpdateRunTest, GoodAnswerStoresTheOutcome) {
+    SavePlain("Home", Group({"a.example", "b.example"}));
+    EXPECT_EQ(Send("Home", "192.0.2.1"), 0);
+
+    const auto requests = Provider.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].Method, "GET");
+    EXPECT_EQ(requests[0].Path, "/nic/update");
+    EXPECT_EQ(requests[0].Query.at("hostname"), "a.example,b.example");
+    EXPECT_EQ(requests[0].Query.at("myip"), "192.0.2.1");
+    EXPECT_EQ(requests[0].Authorization, test::BasicAuthorization("joe", "secret"));
+    EXPECT_EQ(requests[0].UserAgent, BuildUserAgent());
+
+    EXPECT_EQ(Get("Home", "a.example"), "good");
+    EXPECT_EQ(Get("Home", "b.example"), "good");
+    EXPECT_EQ(Get("Home", "ReturnStr"), "good 192.0.2.1");
+    EXPECT_EQ(Get("Home", "NewConfig"), "0");
+    EXPECT_EQ(Get("Home", "UpdateResult"), "0");
+    EXPECT_EQ(Get("Home", "IP"), "192.0.2.1");
+    EXPECT_EQ(Get("Home", "LastUpdate"), EncodeStamp(Clock.Now()));
+
+    EXPECT_TRUE(Logged(
+        LogNormal, "a.example [hostaq.example]: good 192.0.2.1 (Update good and successful, IP updated)"));
+    EXPECT_TRUE(UpdateReport().ReportHasResults());
+    EXPECT_NE(UpdateReport().Text().find("Hostname: b.example\r\nService provider: hostaq.example\r\n"
+                                         "Return string: good 192.0.2.1\r\n"
+                                         "Intepreted: Update good and successful, IP updated\r\n\r\n"),
+              std::string::npos);
+}
+
+TEST_F(UpdateRunTest, ThreeHostsGoodNochgNohost) {
+    SavePlain("G", Group({"a", "b", "c"}));
+    Set("G", "IP", "198.51.100.1");
+    Set("G", "LastUpdate", "20080101000000");
+    Provider.SetHostLine("b", "nochg 192.0.2.1");
+    Provider.SetHostLine("c", "nohost");
+    EXPECT_EQ(Send("G"), 4);
+    EXPECT_EQ(Get("G", "a"), "good");
+    EXPECT_EQ(Get("G", "b"), "nochg");
+    EXPECT_EQ(Get("G", "c"), "nohost");
+    EXPECT_EQ(Get("G", "ReturnStr"), "nohost");
+    EXPECT_EQ(Get("G", "UpdateResult"), "4");
+    // A blocked outcome keeps the last good address and time.
+    EXPECT_EQ(Get("G", "IP"), "198.51.100.1");
+    EXPECT_EQ(Get("G", "LastUpdate"), "20080101000000");
+    EXPECT_TRUE(
+        Logged(LogWarning, "b [hostaq.example]: nochg 192.0.2.1 (No changes, update considered abusive)"));
+    EXPECT_TRUE(Logged(LogError, "c [hostaq.example]: nohost (The hostname specified does not exist)"));
+}
+
+TEST_F(UpdateRunTest, UnmatchedLineAfterAMatchStoresAnEmptyKeyword) {
+    SavePlain("G", Group({"a", "b"}));
+    Provider.SetHostLine("b", "whatever");
+    EXPECT_EQ(Send("G"), 0);
+    EXPECT_EQ(Get("G", "a"), "good");
+    EXPECT_EQ(Get("G", "b"), "");
+    EXPECT_TRUE(Logged(LogNormal, "b [hostaq.example]: whatever (Update successful)"));
+}
+
+TEST_F(UpdateRunTest, BadauthForTwoHostsIsStoredUnderTheGroupAndBlocks) {
+    SavePlain("G", Group({"a", "b"}));
+    Provider.SetLogin("joe", "other");
+    EXPECT_EQ(Send("G"), 4);
+    EXPECT_EQ(Get("G", "G"), "badauth");
+    EXPECT_EQ(Get("G", "a"), "<none>");
+    EXPECT_EQ(Get("G", "UpdateResult"), "4");
+    EXPECT_EQ(Get("G", "IP"), "<none>");
+}
+
+TEST_F(UpdateRunTest, MoreLinesThanHostsAreAllReported) {
+    SavePlain("G", Group({"a", "b"}));
+    Provider.SetBody("good\nnochg\ndnserr\n");
+    EXPECT_EQ(Send("G"), 3);
+    EXPECT_EQ(Get("G", "G"), "dnserr");
+    EXPECT_EQ(Get("G", "ReturnStr"), "dnserr");
+    EXPECT_EQ(
+        std::count_if(Log.begin(), Log.end(), [](const TEntry& e) { return e.Text.rfind("G [", 0) == 0; }),
+        3);
+}
+
+TEST_F(UpdateRunTest, EmptyAnswerIsClassZero) {
+    SavePlain("G", Group({"a"}));
+    Provider.SetBody("");
+    EXPECT_EQ(Send("G"), 0);
+    EXPECT_EQ(Get("G", "IP"), "192.0.2.1");
+    EXPECT_FALSE(UpdateReport().ReportHasResults());
+}
+
+TEST_F(UpdateRunTest, OfflineRunSendsAndStoresTheOfflineAddress) {
+    SavePlain("G", Group({"a"}));
+    EXPECT_EQ(Send("G", "192.0.2.1", true, "203.0.113.7"), 0);
+    EXPECT_EQ(Provider.Requests().at(0).Query.at("myip"), "203.0.113.7");
+    EXPECT_EQ(Provider.Requests().at(0).Query.at("offline"), "YES");
+    EXPECT_EQ(Get("G", "IP"), "203.0.113.7");
+}
+
+TEST_F(UpdateRunTest, TransportFailureIsClassSixAndKeepsTheAddress) {
+    SavePlain("G", Group({"a"}));
+    Set("G", "IP", "198.51.100.1");
+    Provider.SetCloseWithoutAnswer(true);
+    EXPECT_EQ(Send("G"), 6);
+    EXPECT_EQ(Get("G", "UpdateResult"), "6");
+    EXPECT_EQ(Get("G", "IP"), "198.51.100.1");
+    EXPECT_EQ(Get("G", "LastUpdate"), "<none>");
+    EXPECT_EQ(Get("G", "ReturnStr"), "<none>");
+    ASSERT_FALSE(Log.empty());
+    EXPECT_EQ(Log.back().Kind, LogError);
+    EXPECT_EQ(Log.back().Text.rfind("G [hostaq.example]: 100", 0), 0u) << Log.back().Text;
+    EXPECT_NE(UpdateReport().Text().find(Log.back().Text + "\r\n\r\n"), std::string::npos);
+    EXPECT_FALSE(UpdateReport().ReportHasResults());
+}
+
+TEST_F(UpdateRunTest, GroupWithoutLoginIsNotSentAndStaysBlocked) {
+    SavePlain("NoPass", Group({"a"}, "joe", ""));
+    EXPECT_EQ(Send("NoPass"), 4);
+    EXPECT_TRUE(Provider.Requests().empty());
+    EXPECT_EQ(Get("NoPass", "UpdateResult"), "4");
+    EXPECT_EQ(Get("NoPass", "NewConfig"), "0");
+    EXPECT_TRUE(Logged(LogError,
+                       "Group NoPass is not sent: it has no password. Its updates stay off until its "
+                       "configuration is saved again."));
+
+    SavePlain("NoUser", Group({"a"}, ""));
+    EXPECT_EQ(Send("NoUser"), 4);
+    EXPECT_TRUE(Logged(LogError,
+                       "Group NoUser is not sent: it has no user name. Its updates stay off until its "
+                       "configuration is saved again."));
+    SavePlain("NoHosts", Group({}));
+    EXPECT_EQ(Send("NoHosts"), 4);
+    EXPECT_TRUE(Logged(LogError,
+                       "Group NoHosts is not sent: it has no hostnames. Its updates stay off until its "
+                       "configuration is saved again."));
+    EXPECT_TRUE(Provider.Requests().empty());
+}
+
+TEST_F(UpdateRunTest, HostNamedLikeAGroupKeyDoesNotOverwriteTheLogin) {
+    SavePlain("G", Group({"a", "Password", "NumOfHosts"}));
+    const std::string stored = Get("G", "Password");
+    EXPECT_EQ(Send("G"), 0);
+    EXPECT_EQ(Get("G", "Password"), stored);
+    EXPECT_EQ(UnscramblePassword(stored), "secret");
+    EXPECT_EQ(Get("G", "NumOfHosts"), "3");
+    EXPECT_EQ(Get("G", "a"), "good");
+    EXPECT_TRUE(Logged(LogWarning,
+                       "The result of Password in group G is not stored under that name: it would "
+                       "overwrite a setting of the group."));
+    EXPECT_TRUE(IsGroupSection(Path, "G"));
+}
+
+TEST_F(UpdateRunTest, TwoGroupsAreRequestedAtTheSameTime) {
+    TDynAcc a = Group({"a1.example"});
+    a.Provider = "one";
+    TDynAcc b = Group({"b1.example", "b2.example"}, "ann", "pw2");
+    b.Provider = "two";
+    SavePlain("A", a);
+    SavePlain("B", b);
+    // No answer leaves the provider before both requests have arrived.
+    Provider.HoldAnswersUntil(2, 5000);
+
+    THostaqUpdate first(Path), second(Path);
+    int doneEvents = 0;
+    first.OnDone = second.OnDone = [&](THostaqUpdate&) { ++doneEvents; };
+    first.StartUpdate("192.0.2.1", "A", BuildUpdateURL(Path, "A", "192.0.2.1", "", false));
+    second.StartUpdate("192.0.2.1", "B", BuildUpdateURL(Path, "B", "192.0.2.1", "", false));
+    ASSERT_TRUE(Loop.PumpUntil([&] { return first.Done && second.Done; }, 10000));
+    EXPECT_FALSE(Provider.HoldTimedOut());
+    EXPECT_EQ(doneEvents, 2);
+
+    EXPECT_EQ(Get("A", "a1.example"), "good");
+    EXPECT_EQ(Get("A", "b1.example"), "<none>");
+    EXPECT_EQ(Get("B", "b1.example"), "good");
+    EXPECT_EQ(Get("B", "b2.example"), "good");
+    EXPECT_EQ(Get("B", "a1.example"), "<none>");
+    EXPECT_TRUE(
+        Logged(LogNormal, "a1.example [one]: good 192.0.2.1 (Update good and successful, IP updated)"));
+    EXPECT_TRUE(
+        Logged(LogNormal, "b2.example [two]: good 192.0.2.1 (Update good and successful, IP updated)"));
+    const auto requests = Provider.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    for (const auto& r : requests)
+        EXPECT_EQ(r.Authorization, r.Query.at("hostname") == "a1.example"
+                                       ? test::BasicAuthorization("joe", "secret")
+                                       : test::BasicAuthorization("ann", "pw2"));
+}
+
+TEST_F(UpdateRunTest, ControllerGoneBeforeItsWorkerEnds) {
+    SavePlain("G", Group({"a"}));
+    Provider.HoldAnswersUntil(2, 300);
+    {
+        THostaqUpdate controller(Path);
+        controller.StartUpdate("192.0.2.1", "G", BuildUpdateURL(Path, "G", "192.0.2.1", "", false));
+        ASSERT_TRUE(Provider.WaitForRequests(1, 5000));
+    }
+    ASSERT_TRUE(Loop.PumpUntil([] { return LiveWorkers() == 0; }, 10000));
+    EXPECT_EQ(Get("G", "UpdateResult"), "<none>");
+}
+
+TEST_F(UpdateRunTest, SystemProxyCarriesTheRequestWhenUseProxyIsNotSet) {
+    SavePlain("G", Group({"a"}));
+    Set("Options", "UpdateHost", "members.hostaq.example");
+    const char* old = std::getenv("http_proxy");
+    const std::string saved = old ? old : "";
+    setenv("http_proxy", Provider.HostPort().c_str(), 1);
+    const UpdateResultClass result = Send("G");
+    if (old)
+        setenv("http_proxy", saved.c_str(), 1);
+    else
+        unsetenv("http_proxy");
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(Provider.Requests().size(), 1u);
+    EXPECT_EQ(
+        Provider.Requests()[0].Target.rfind("http://members.hostaq.example:80/nic/update?system=hostaq&", 0),
+        0u);
+}
+
+TEST_F(UpdateRunTest, SecureRequestHonoursVerifyCertificate) {
+    test::TTestPki pki;
+    SSL_CTX* tls = test::MakeServerContext(pki.SelfSigned);
+    test::TProviderServer secure(tls);
+    SSL_CTX_free(tls);
+    Set("Options", "UpdateHost", secure.HostPort());
+    Save("G", Group({"a"}));
+
+    EXPECT_EQ(Send("G"), 6);
+    EXPECT_TRUE(secure.Requests().empty());
+
+    Set("Connection", "VerifyCertificate", "0");
+    EXPECT_EQ(Send("G"), 0);
+    ASSERT_EQ(secure.Requests().size(), 1u);
+    EXPECT_EQ(Get("G", "a"), "good");
+}
+
+} // namespace
