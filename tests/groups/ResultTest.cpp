@@ -71,18 +71,6 @@ TEST(StripTagsTest, RemovesTagsAndKeepsTheRest) {
     EXPECT_EQ(StripTags(""), "");
 }
 
-TEST(InterpretAnswerTest, LinesMapToHostsWhenTheCountsAgree) {
-    const TAnswer a = InterpretAnswer({"good 1.2.3.4", "nochg", "nohost"}, {"a", "b", "c"}, "G", {});
-    ASSERT_EQ(a.Results.size(), 3u);
-    EXPECT_EQ(a.Results[0].Host, "a");
-    EXPECT_EQ(a.Results[0].Keyword, "good");
-    EXPECT_EQ(a.Results[1].Host, "b");
-    EXPECT_EQ(a.Results[1].Class, 2);
-    EXPECT_EQ(a.Results[2].Host, "c");
-    EXPECT_EQ(a.Results[2].Keyword, "nohost");
-    EXPECT_EQ(a.WorstClass, 4);
-}
-
 TEST(InterpretAnswerTest, OtherLineCountsAreReportedUnderTheGroup) {
     TAnswer a = InterpretAnswer({"badauth"}, {"a", "b"}, "G", {});
     ASSERT_EQ(a.Results.size(), 1u);
