@@ -1,6 +1,9 @@
 #include "platform/SessionEnd.h"
 #include "FakeLogind.h"
 #include "PrivateBus.h"
+#include "config/Clock.h"
+#include "engine/Engine.h"
+#include "engine/ManualEventLoop.h"
 #include "platform/ExitWin.h"
 
 #include <gmock/gmock.h>
@@ -102,6 +105,33 @@ TEST_F(SessionEndTest, CapabilitiesFollowLogindsAnswers) {
     TLogindSessionEnd sessionEnd(bus_.Address());
     EXPECT_TRUE(sessionEnd.CanSuspend());
     EXPECT_FALSE(sessionEnd.CanHibernate());
+}
+
+TEST_F(SessionEndTest, AfterOfflineListOffersOnlyWhatTheMachineAllows) {
+    // The engine builds "After offline:" from the answers of logind: Suspend at index 5 only when
+    // the machine can suspend, Hibernate at 6 only when it can also hibernate.
+    auto offered = [&](const char* canSuspend, const char* canHibernate, int index) {
+        TFakeLogind::TOptions options;
+        options.CanSuspend = canSuspend;
+        options.CanHibernate = canHibernate;
+        TFakeLogind logind(bus_.Address(), options);
+        TManualClock clock;
+        TClockGuard guard(&clock);
+        TManualEventLoop loop(clock);
+        TPresenter presenter;
+        TLogindSessionEnd sessionEnd(bus_.Address());
+        TEngineServices services;
+        services.SessionEnd = &sessionEnd;
+        TEngine engine(loop, presenter, services);
+        engine.SetAfterOfflineIndex(index);
+        return engine.AfterOfflineIndex() == index;
+    };
+    EXPECT_TRUE(offered("yes", "no", 5));
+    EXPECT_FALSE(offered("yes", "no", 6)) << "no Hibernate when hibernation is not allowed";
+    EXPECT_TRUE(offered("yes", "yes", 6));
+    EXPECT_FALSE(offered("no", "yes", 5));
+    EXPECT_FALSE(offered("no", "yes", 6));
+    EXPECT_TRUE(offered("no", "no", 4)) << "Shut down is always there";
 }
 
 TEST(SessionEndWithoutBusTest, MissingBusIsAFailureWithAReason) {

@@ -1,0 +1,77 @@
+#include "platform/ServiceMode.h"
+
+#include "config/ConfigKeys.h"
+#include "config/Messages.h"
+#include "config/Version.h"
+#include "log/Log.h"
+#include "platform/PlatformMessages.h"
+
+#include <algorithm>
+
+namespace hostaq {
+
+TServiceStart::TServiceStart(TEngine& engine, TGatedPresenter& gate) : engine_(engine), gate_(gate) {
+    engine_.TimerStartService.OnTimer = [this] { StartServiceTimer(); };
+}
+
+TServiceStart::~TServiceStart() {
+    engine_.TimerStartService.OnTimer = nullptr;
+}
+
+void TServiceStart::Begin() {
+    engine_.SetIsService(true);
+    AddLog(LogProgram, FormatMsg(MsgStartedAsService, {AppTitle}));
+    const int delay = std::clamp(ReadInteger(Keys::DelayStartServiceInt), 0, 600);
+    if (delay == 0) {
+        StartServiceTimer();
+        return;
+    }
+    gate_.SetGateOpen(false);
+    engine_.TimerStartService.SetInterval(delay * 1000);
+    engine_.TimerStartService.SetEnabled(true);
+}
+
+void TServiceStart::StartServiceTimer() {
+    engine_.TimerStartService.SetEnabled(false);
+    if (started_)
+        return;
+    started_ = true;
+    // The gate opens before the start-up sequence, whose first status shows the program ready.
+    gate_.SetGateOpen(true);
+    engine_.StartUpSequence();
+}
+
+int RunServiceSwitch(bool install, const TServiceControl& control, const std::string& programPath,
+                     const std::string& configPath, std::FILE* out, std::FILE* err) {
+    const TServiceResult result = install ? control.Install(programPath, configPath) : control.Uninstall();
+    std::fprintf(result.Ok ? out : err, "%s\n", result.Message.c_str());
+    return result.Ok ? 0 : 1;
+}
+
+bool WarnIfServiceRunning(TPresenter& presenter, const TServiceControl& control) {
+    if (!control.IsRunning())
+        return false;
+    presenter.Notify(TNoticeKind::Warning, FormatMsg(MsgRunningAsService, {AppTitle, "\n"}));
+    return true;
+}
+
+bool ApplySingleInstanceRule(TSingleInstance& instance) {
+    if (ReadBool(Keys::AllowMultiRun))
+        return true;
+    return instance.Acquire();
+}
+
+void ListenForShowRequests(TSingleInstance& instance, TEventLoop& loop, TEngine& engine,
+                           TPresenter& presenter) {
+    instance.Listen([&loop](std::function<void()> fn) { loop.Post(std::move(fn)); },
+                    [&engine, &presenter] {
+                        if (engine.ExitPending())
+                            return;
+                        if (presenter.MainWindowIsTop())
+                            presenter.ShowMainWindow();
+                        else
+                            presenter.BringTopToFront();
+                    });
+}
+
+} // namespace hostaq
