@@ -6,7 +6,18 @@
 namespace hostaq {
 
 // What the program was asked to do.
-enum class TCommand { Gui, Headless, Once, DumpConfig, Scramble, GroupAdd, Install, Uninstall, Help, Version };
+enum class TCommand {
+    Gui,
+    Headless,
+    Once,
+    DumpConfig,
+    Scramble,
+    GroupAdd,
+    Install,
+    Uninstall,
+    Help,
+    Version
+};
 
 struct TCommandLine {
     TCommand Command = TCommand::Gui;

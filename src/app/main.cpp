@@ -1,27 +1,46 @@
 #include "app/CommandLine.h"
+#include "app/ConfigCommands.h"
+#include "app/MonitorCommands.h"
 #include "config/Version.h"
 
 #include <cstdio>
+#include <iostream>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
     using namespace hostaq;
+    // Before any thread exists, so that only the monitor's loop receives the stop signals.
+    BlockStopSignals();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const TCommandLine cl = ParseCommandLine(args);
     if (!cl.Error.empty()) {
         std::fprintf(stderr, "hostaq: %s\n%s", cl.Error.c_str(), UsageText().c_str());
-        return 2;
+        return ExitUsage;
     }
     switch (cl.Command) {
     case TCommand::Version:
         std::printf("%s\n", BuildUserAgent().c_str());
-        return 0;
+        return ExitSuccess;
     case TCommand::Help:
         std::printf("%s", UsageText().c_str());
-        return 0;
+        return ExitSuccess;
+    case TCommand::Gui:
+        std::fprintf(stderr, "hostaq: this build has no tray application; running the monitor without a "
+                             "window (--headless)\n");
+        return RunHeadless(cl);
+    case TCommand::Headless:
+        return RunHeadless(cl);
+    case TCommand::Once:
+        return RunOnce(cl);
+    case TCommand::DumpConfig:
+        return RunDumpConfig(cl);
+    case TCommand::Scramble:
+        return RunScramble(std::cin, std::cout, std::cerr);
+    case TCommand::GroupAdd:
+        return RunGroupAdd(cl, std::cin, std::cout, std::cerr);
     default:
         std::fprintf(stderr, "hostaq: this command is not available yet\n");
-        return 2;
+        return ExitUsage;
     }
 }

@@ -447,6 +447,27 @@ void TEngine::RefreshAll() {
     presenter_.ShowInfo(InfoValues());
 }
 
+void TEngine::LoadForReport() {
+    groupNames_ = CountGroups(ConfigPath()).Names;
+    if (ReadDirectConnect())
+        connectionKind_ = services_.Dialer->Available() ? ConnectionDialUp : ConnectionLan;
+    else
+        connectionKind_ = ReadBool(Keys::UseProxy, false) ? ConnectionProxy : ConnectionLan;
+    forceUpdateDays_ = std::clamp(ReadInteger(Keys::ForceUpdateInt), 1, 365);
+    checkInterval_ = std::clamp(ReadInteger(Keys::CheckingInt), 5, 59);
+    retryMinutes_ = ReadRetryMinutes();
+    autoCheck_ = ReadBool(Keys::AutoCheck) && !groupNames_.empty();
+    ComputeLastUpdate();
+    updatedAddress_ = ReadAddressChecked(Keys::UpdateIP, FirstHostAddress());
+    useManualIP_ = ReadBool(Keys::SetIPManual);
+    const std::string machine = LocalPublicAddress(localList_);
+    if (ReadBool(Keys::UseLanIP))
+        localList_ = "127.0.0.1";
+    currentAddress_ = ReadAddressChecked(Keys::CurrentIP, machine);
+    if (currentAddress_.empty())
+        currentAddress_ = machine;
+}
+
 // LastUpdateTime is the earliest of Update/LastUpdate and the LastUpdate of every enabled group.
 void TEngine::ComputeLastUpdate() {
     lastUpdateTime_ = EarliestLastUpdate(ConfigPath());

@@ -63,6 +63,9 @@ public:
     void LoadOptions();
     void LoadOfflineSettings();
     void LoadProgramLists();
+    // Loads what the status texts and the dump show without checking, logging or writing
+    // anything (one-shot commands); the current address is the last one checked.
+    void LoadForReport();
     // The interval field of the window was left with this text; returns the text the field shows
     // afterwards (warning boxes through the presenter).
     std::string ChangeCheckInterval(const std::string& fieldText);

@@ -152,7 +152,8 @@ std::int64_t TEventLoop::NextDue() const {
     return next;
 }
 
-void TEventLoop::FireDueTimers(std::int64_t now) {
+int TEventLoop::FireDueTimers(std::int64_t now) {
+    int fired = 0;
     std::vector<TTimer*> due;
     for (TTimer* t : timers_)
         if (t->enabled_ && t->interval_ > 0 && t->due_ <= now)
@@ -167,9 +168,11 @@ void TEventLoop::FireDueTimers(std::int64_t now) {
             continue;
         const std::int64_t next = t->due_ + t->interval_;
         t->due_ = next > now ? next : now + t->interval_;
+        ++fired;
         if (t->OnTimer)
             t->OnTimer();
     }
+    return fired;
 }
 
 void TEventLoop::Quit(int code) {

@@ -89,8 +89,9 @@ public:
 protected:
     // Runs every posted function queued so far; returns how many ran.
     int RunPosted();
-    // Fires every timer that is due at loop time now, in the order of their due times.
-    void FireDueTimers(std::int64_t now);
+    // Fires every timer that is due at loop time now, in the order of their due times; returns
+    // how many fired.
+    int FireDueTimers(std::int64_t now);
     // The due time of the earliest enabled timer, or -1.
     std::int64_t NextDue() const;
     bool HasPosted() const;

@@ -43,12 +43,9 @@ void TPollEventLoop::Unwatch(int fd) {
 }
 
 void TPollEventLoop::RunOnce(int timeoutMs) {
-    RunPosted();
-    FireDueTimers(NowMs());
-    if (QuitRequested())
+    const int ran = RunPosted() + FireDueTimers(NowMs());
+    if (ran > 0 || QuitRequested() || HasPosted())
         return;
-    if (HasPosted())
-        timeoutMs = 0;
     const std::int64_t next = NextDue();
     if (next >= 0) {
         const std::int64_t wait = next - NowMs();
@@ -60,8 +57,10 @@ void TPollEventLoop::RunOnce(int timeoutMs) {
     for (const TWatch& w : watches_)
         fds.push_back({w.Fd, POLLIN, 0});
     const int n = ::poll(fds.data(), fds.size(), timeoutMs);
-    if (n <= 0)
+    if (n <= 0) {
+        FireDueTimers(NowMs());
         return;
+    }
     if (fds[0].revents & POLLIN) {
         std::uint64_t value = 0;
         [[maybe_unused]] ssize_t r = ::read(wakeFd_, &value, sizeof value);
@@ -77,6 +76,7 @@ void TPollEventLoop::RunOnce(int timeoutMs) {
                 break;
             }
     }
+    RunPosted();
 }
 
 int TPollEventLoop::Run() {

@@ -17,7 +17,9 @@ public:
 
     std::int64_t NowMs() const override;
     int Run() override;
-    // Runs whatever is due now and waits at most timeoutMs for something to do (one round).
+    // One round: runs whatever is due now; when nothing was, waits at most timeoutMs (-1: no
+    // limit) for something to arrive and runs that. Returns after anything ran, so the caller
+    // can look at its condition again.
     void RunOnce(int timeoutMs);
 
     // Calls fn on the loop's thread whenever fd is readable (a signalfd, a pipe). fn must read.

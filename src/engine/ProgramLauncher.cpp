@@ -1,6 +1,7 @@
 #include "engine/ProgramLauncher.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -33,6 +34,13 @@ int TForkExecLauncher::Spawn(const std::string& program, const std::vector<std::
         const pid_t grandchild = ::fork();
         if (grandchild != 0)
             ::_exit(grandchild < 0 ? 1 : 0);
+        // The monitor blocks its stop signals and ignores SIGPIPE; the program starts afresh.
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        struct sigaction dfl {};
+        dfl.sa_handler = SIG_DFL;
+        ::sigaction(SIGPIPE, &dfl, nullptr);
         const int devNull = ::open("/dev/null", O_RDONLY);
         if (devNull >= 0) {
             ::dup2(devNull, STDIN_FILENO);

@@ -1,0 +1,156 @@
+#include "app/MonitorCommands.h"
+
+#include "app/HeadlessPresenter.h"
+#include "config/ConfigPath.h"
+#include "config/ErrorReporter.h"
+#include "config/Messages.h"
+#include "engine/Engine.h"
+#include "engine/PollEventLoop.h"
+#include "ipdetect/AddressList.h"
+#include "log/Log.h"
+#include "log/LogSettings.h"
+#include "net/WorkerThread.h"
+
+#include <csignal>
+#include <cstdio>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace hostaq {
+
+namespace {
+// Live workers get this long to end once the monitor stops.
+constexpr int WorkerWaitMs = 15000;
+
+sigset_t StopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    return set;
+}
+
+// One run of the monitor: the loop, the presenter, the engine, the stop signals and the log on
+// standard output. Taken down in order: workers waited for, then the engine, then the loop.
+class TMonitorSession {
+public:
+    TMonitorSession() : presenter_(loop_, stdout) {
+        InstallMainThreadLoop(&loop_);
+        sink_ = AddLogSink([](int kind, const std::string& text) {
+            std::fprintf(stdout, "%s\n", LogEntryLine(kind, text).c_str());
+            std::fflush(stdout);
+        });
+        const sigset_t set = StopSignals();
+        signalFd_ = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+        engine_ = std::make_unique<TEngine>(loop_, presenter_);
+        if (signalFd_ >= 0)
+            loop_.WatchReadable(signalFd_, [this] { OnSignal(); });
+    }
+    ~TMonitorSession() {
+        // A worker may still wait for the main thread: keep serving it while waiting.
+        loop_.WaitWhile([] { return LiveWorkers() > 0; }, WorkerWaitMs);
+        loop_.Close();
+        engine_.reset();
+        if (signalFd_ >= 0) {
+            loop_.Unwatch(signalFd_);
+            ::close(signalFd_);
+        }
+        RemoveLogSink(sink_);
+        InstallMainThreadLoop(nullptr);
+    }
+    TMonitorSession(const TMonitorSession&) = delete;
+    TMonitorSession& operator=(const TMonitorSession&) = delete;
+
+    TPollEventLoop& Loop() { return loop_; }
+    TEngine& Engine() { return *engine_; }
+    THeadlessPresenter& Presenter() { return presenter_; }
+    bool StopRequested() const { return stopSignals_ > 0; }
+
+private:
+    void OnSignal() {
+        signalfd_siginfo info{};
+        while (::read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+            if (++stopSignals_ == 1)
+                engine_->RequestStop();
+            else
+                engine_->StopNow();
+        }
+    }
+
+    TPollEventLoop loop_;
+    THeadlessPresenter presenter_;
+    std::unique_ptr<TEngine> engine_;
+    int sink_ = 0;
+    int signalFd_ = -1;
+    int stopSignals_ = 0;
+};
+
+void NoteWhenNoGroup(const TEngine& engine) {
+    if (engine.GroupNames().empty())
+        std::fprintf(stderr, "hostaq: %s holds no host group; add one with --group-add\n",
+                     ConfigPath().c_str());
+}
+} // namespace
+
+void BlockStopSignals() {
+    const sigset_t set = StopSignals();
+    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+void PrepareProgram(const TCommandLine& cl) {
+    InstallLogging();
+    SetErrorReporter([](const std::string& text) {
+        AddLog(LogError, text);
+        std::fprintf(stderr, "hostaq: %s\n", text.c_str());
+    });
+    LocateConfigFile(cl.ConfigArgs, ProgramPath());
+    LoadMessages();
+}
+
+int RunHeadless(const TCommandLine& cl) {
+    PrepareProgram(cl);
+    TMonitorSession session;
+    ApplyLogSettings(false);
+    TEngine& engine = session.Engine();
+    engine.StartUpSequence();
+    NoteWhenNoGroup(engine);
+    return session.Loop().Run();
+}
+
+int RunOnce(const TCommandLine& cl) {
+    PrepareProgram(cl);
+    TMonitorSession session;
+    ApplyLogSettings(false);
+    TEngine& engine = session.Engine();
+    TPollEventLoop& loop = session.Loop();
+    engine.SetHeartbeatAllowed(false);
+    engine.StartUpSequence();
+    NoteWhenNoGroup(engine);
+    int status = ExitSuccess;
+    if (!engine.GroupNames().empty()) {
+        bool ran = false;
+        engine.OnRunFinished = [&ran] { ran = true; };
+        engine.CheckAddress();
+        while (engine.AddressState() == AddressChecking && !loop.QuitRequested())
+            loop.RunOnce(-1);
+        const bool noPublicAddress = IsInLocalList(engine.CurrentAddress(), engine.LocalList());
+        if (!loop.QuitRequested())
+            engine.ProcessCheckResult(cl.Force);
+        while (engine.RunInProgress() && !loop.QuitRequested())
+            loop.RunOnce(-1);
+        // The report mail is part of the run: its outcome is logged before the program ends.
+        while (engine.MailsPending() > 0 && !loop.QuitRequested())
+            loop.RunOnce(-1);
+        if (noPublicAddress || (ran && engine.LastRunClass() >= 3))
+            status = ExitFailure;
+    }
+    session.Presenter().SetExitCode(status);
+    if (!loop.QuitRequested())
+        engine.RequestStop();
+    // The stop path may wait for something still in progress (a second signal ends it).
+    while (!loop.QuitRequested())
+        loop.RunOnce(-1);
+    return status;
+}
+
+} // namespace hostaq
