@@ -78,6 +78,11 @@ TDispatchFn TPumpedDispatcher::Dispatcher() const {
     return [state](std::function<void()> fn) { state->Dispatch(std::move(fn)); };
 }
 
+std::size_t TPumpedDispatcher::Waiting() const {
+    std::lock_guard lock(state_->Mutex);
+    return state_->Queue.size();
+}
+
 std::size_t TPumpedDispatcher::Pump() {
     std::size_t ran = 0;
     for (;;) {

@@ -31,6 +31,8 @@ public:
 
     // The dispatcher function of this loop, for SetMainThreadDispatcher.
     TDispatchFn Dispatcher() const;
+    // Calls waiting to be run.
+    std::size_t Waiting() const;
     // Runs every waiting call; returns how many ran.
     std::size_t Pump();
     // Pumps until pred() holds or timeoutMs passed; returns pred().
