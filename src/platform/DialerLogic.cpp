@@ -23,10 +23,8 @@ TDialerLogic::TDialerLogic(TEventLoop& loop, TPresenter& presenter, TPppSystem s
     };
 }
 
-TDialerLogic::~TDialerLogic() {
-    if (engine_ != nullptr)
-        engine_->TimerDialer.OnTimer = nullptr;
-}
+// The engine holds this object as its dialer, so it is destroyed first.
+TDialerLogic::~TDialerLogic() = default;
 
 void TDialerLogic::Attach(TEngine& engine) {
     engine_ = &engine;

@@ -23,7 +23,8 @@ public:
     TDialerLogic& operator=(const TDialerLogic&) = delete;
 
     // Joins the engine: its TimerDialer runs the redial schedule, its address check takes the
-    // connection's client address.
+    // connection's client address. The engine (which holds this object as its dialer) is
+    // destroyed first.
     void Attach(TEngine& engine);
 
     // Creates the dialer when absent (false when pppd is not installed, then it stays absent) and

@@ -14,10 +14,6 @@ TServiceStart::TServiceStart(TEngine& engine, TGatedPresenter& gate) : engine_(e
     engine_.TimerStartService.OnTimer = [this] { StartServiceTimer(); };
 }
 
-TServiceStart::~TServiceStart() {
-    engine_.TimerStartService.OnTimer = nullptr;
-}
-
 void TServiceStart::Begin() {
     engine_.SetIsService(true);
     AddLog(LogProgram, FormatMsg(MsgStartedAsService, {AppTitle}));

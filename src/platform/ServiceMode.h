@@ -18,8 +18,8 @@ namespace hostaq {
 // once).
 class TServiceStart {
 public:
+    // The engine's TimerStartService calls this object: the engine is destroyed first.
     TServiceStart(TEngine& engine, TGatedPresenter& gate);
-    ~TServiceStart();
     TServiceStart(const TServiceStart&) = delete;
     TServiceStart& operator=(const TServiceStart&) = delete;
 
