@@ -10,6 +10,10 @@
 #include "log/Log.h"
 #include "log/LogSettings.h"
 #include "net/WorkerThread.h"
+#include "platform/Platform.h"
+#include "platform/ServiceControl.h"
+#include "platform/ServiceMode.h"
+#include "platform/SingleInstance.h"
 
 #include <csignal>
 #include <cstdio>
@@ -34,7 +38,8 @@ sigset_t StopSignals() {
 // standard output. Taken down in order: workers waited for, then the engine, then the loop.
 class TMonitorSession {
 public:
-    TMonitorSession() : presenter_(loop_, stdout) {
+    explicit TMonitorSession(bool isService = false)
+        : presenter_(loop_, stdout), platform_(loop_, presenter_, isService) {
         InstallMainThreadLoop(&loop_);
         sink_ = AddLogSink([](int kind, const std::string& text) {
             std::fprintf(stdout, "%s\n", LogEntryLine(kind, text).c_str());
@@ -42,7 +47,10 @@ public:
         });
         const sigset_t set = StopSignals();
         signalFd_ = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
-        engine_ = std::make_unique<TEngine>(loop_, presenter_);
+        TEngineServices services;
+        platform_.AddServices(services);
+        engine_ = std::make_unique<TEngine>(loop_, platform_.Presenter(), services);
+        platform_.Attach(*engine_);
         if (signalFd_ >= 0)
             loop_.WatchReadable(signalFd_, [this] { OnSignal(); });
     }
@@ -64,6 +72,7 @@ public:
     TPollEventLoop& Loop() { return loop_; }
     TEngine& Engine() { return *engine_; }
     THeadlessPresenter& Presenter() { return presenter_; }
+    TPlatform& Platform() { return platform_; }
     bool StopRequested() const { return stopSignals_ > 0; }
 
 private:
@@ -79,6 +88,7 @@ private:
 
     TPollEventLoop loop_;
     THeadlessPresenter presenter_;
+    TPlatform platform_; // the engine's platform seams; it outlives the engine
     std::unique_ptr<TEngine> engine_;
     int sink_ = 0;
     int signalFd_ = -1;
@@ -109,12 +119,27 @@ void PrepareProgram(const TCommandLine& cl) {
 
 int RunHeadless(const TCommandLine& cl) {
     PrepareProgram(cl);
-    TMonitorSession session;
-    ApplyLogSettings(false);
+    // The process systemd started for the installed unit is the service. Of the tray
+    // application one instance runs at a time: the next asks it to show itself and ends.
+    const TServiceControl service;
+    const bool isService = service.IsThisProcessTheService();
+    TSingleInstance instance;
+    if (!isService && cl.Command == TCommand::Gui && !ApplySingleInstanceRule(instance))
+        return ExitSuccess;
+    TMonitorSession session(isService);
+    ApplyLogSettings(false, isService);
     TEngine& engine = session.Engine();
-    engine.StartUpSequence();
+    if (isService) {
+        session.Platform().StartService();
+    } else {
+        ListenForShowRequests(instance, session.Loop(), engine, session.Platform().Presenter());
+        WarnIfServiceRunning(session.Platform().Presenter(), service);
+        engine.StartUpSequence();
+    }
     NoteWhenNoGroup(engine);
-    return session.Loop().Run();
+    const int status = session.Loop().Run();
+    instance.Stop(); // no show request may reach the session while it is taken down
+    return status;
 }
 
 int RunOnce(const TCommandLine& cl) {

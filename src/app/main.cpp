@@ -1,7 +1,10 @@
 #include "app/CommandLine.h"
 #include "app/ConfigCommands.h"
 #include "app/MonitorCommands.h"
+#include "config/ConfigPath.h"
 #include "config/Version.h"
+#include "platform/ServiceControl.h"
+#include "platform/ServiceMode.h"
 
 #include <cstdio>
 #include <iostream>
@@ -39,6 +42,12 @@ int main(int argc, char** argv) {
         return RunScramble(std::cin, std::cout, std::cerr);
     case TCommand::GroupAdd:
         return RunGroupAdd(cl, std::cin, std::cout, std::cerr);
+    case TCommand::Install:
+    case TCommand::Uninstall:
+        // The unit runs the program on the configuration file found here.
+        PrepareProgram(cl);
+        return RunServiceSwitch(cl.Command == TCommand::Install, TServiceControl(), ProgramPath(),
+                                ConfigPath());
     default:
         std::fprintf(stderr, "hostaq: this command is not available yet\n");
         return ExitUsage;

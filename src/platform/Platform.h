@@ -33,8 +33,7 @@ public:
     TPresenter& Presenter() { return gate_; }
     void AddServices(TEngineServices& services);
     void Attach(TEngine& engine);
-    // The service's start: "%s started (as service)..." and the start-up sequence after
-    // DelayStartServiceInt seconds.
+    // The service's start: the start-up sequence after DelayStartServiceInt seconds.
     void StartService();
 
     TDialerLogic& Dialer() { return dialer_; }

@@ -86,11 +86,17 @@ std::string TServiceControl::UnitPath() const {
 }
 
 std::string TServiceControl::BuildUnit(const std::string& programPath, const std::string& configPath) {
+    // The command line takes an argument starting with "/" for a switch, so the configuration
+    // file is named relative to its folder, which becomes the working directory.
     std::string exec = QuoteUnitArgument(programPath) + " --headless";
+    std::string workingDirectory;
     if (!configPath.empty()) {
         std::error_code ec;
-        const std::filesystem::path absolute = std::filesystem::absolute(configPath, ec);
-        exec += " " + QuoteUnitArgument(ec ? configPath : absolute.lexically_normal().string());
+        std::filesystem::path absolute = std::filesystem::absolute(configPath, ec).lexically_normal();
+        if (ec)
+            absolute = configPath;
+        workingDirectory = "WorkingDirectory=" + EscapeSpecifiers(absolute.parent_path().string()) + "\n";
+        exec += " " + QuoteUnitArgument("./" + absolute.filename().string());
     }
     return "# " + std::string(ServiceDisplayName) + "\n" +
            "[Unit]\n"
@@ -101,9 +107,8 @@ std::string TServiceControl::BuildUnit(const std::string& programPath, const std
            "After=network-online.target\n"
            "\n"
            "[Service]\n"
-           "Type=simple\n"
-           "ExecStart=" +
-           exec +
+           "Type=simple\n" +
+           workingDirectory + "ExecStart=" + exec +
            "\n"
            "Restart=on-failure\n"
            "\n"

@@ -16,7 +16,6 @@ TServiceStart::TServiceStart(TEngine& engine, TGatedPresenter& gate) : engine_(e
 
 void TServiceStart::Begin() {
     engine_.SetIsService(true);
-    AddLog(LogProgram, FormatMsg(MsgStartedAsService, {AppTitle}));
     const int delay = std::clamp(ReadInteger(Keys::DelayStartServiceInt), 0, 600);
     if (delay == 0) {
         StartServiceTimer();

@@ -13,9 +13,9 @@
 namespace hostaq {
 
 // The service's start through the engine's TimerStartService: the process is marked as the
-// service, "%s started (as service)..." is logged and the status gate stays closed until the
-// start-up sequence has run, DelayStartServiceInt seconds later (clamped to 0..600; 0 starts at
-// once).
+// service and the status gate stays closed until the start-up sequence has run,
+// DelayStartServiceInt seconds later (clamped to 0..600; 0 starts at once). The log's first entry
+// "%s started (as service)..." comes from the log settings (ApplyLogSettings).
 class TServiceStart {
 public:
     // The engine's TimerStartService calls this object: the engine is destroyed first.

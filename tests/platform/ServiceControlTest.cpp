@@ -2,6 +2,7 @@
 #include "TempDir.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <map>
@@ -52,7 +53,8 @@ TEST_F(ServiceControlTest, InstallWritesTheUnitAndEnablesIt) {
               "\n"
               "[Service]\n"
               "Type=simple\n"
-              "ExecStart=\"/usr/local/bin/hostaq\" --headless \"/etc/hostaq/hostaq.ini\"\n"
+              "WorkingDirectory=/etc/hostaq\n"
+              "ExecStart=\"/usr/local/bin/hostaq\" --headless \"./hostaq.ini\"\n"
               "Restart=on-failure\n"
               "\n"
               "[Install]\n"
@@ -69,16 +71,17 @@ TEST_F(ServiceControlTest, InstallWritesTheUnitAndEnablesIt) {
 
 TEST_F(ServiceControlTest, UnitQuotesPathsSoSystemdReadsThemBack) {
     // Blanks, quotes, backslashes, specifiers and variables must reach the program unchanged.
-    const std::string unit = TServiceControl::BuildUnit("/opt/My Apps/hostaq", "/home/a\"b/100%$HOME\\x.ini");
-    EXPECT_THAT(unit, HasSubstr("ExecStart=\"/opt/My Apps/hostaq\" --headless "
-                                "\"/home/a\\\"b/100%%$$HOME\\\\x.ini\"\n"));
-    // A configuration path given relative to the folder of the install is made absolute.
+    const std::string unit = TServiceControl::BuildUnit("/opt/My Apps/100%", "/home/a b/50%/x\"$HOME\\y.ini");
+    EXPECT_THAT(unit, HasSubstr("WorkingDirectory=/home/a b/50%%\n"));
+    EXPECT_THAT(unit, HasSubstr("ExecStart=\"/opt/My Apps/100%%\" --headless \"./x\\\"$$HOME\\\\y.ini\"\n"));
+    // A path given relative to the folder of the install is made absolute.
     const std::string relative = TServiceControl::BuildUnit("/usr/bin/hostaq", "conf/../hostaq.ini");
-    EXPECT_THAT(relative, HasSubstr("--headless \"/"));
-    EXPECT_THAT(relative, HasSubstr("/hostaq.ini\"\n"));
-    EXPECT_THAT(relative, ::testing::Not(HasSubstr("..")));
+    EXPECT_THAT(relative, HasSubstr("WorkingDirectory=" + std::filesystem::current_path().string() + "\n"));
+    EXPECT_THAT(relative, HasSubstr("--headless \"./hostaq.ini\"\n"));
     // Without a configuration path the service finds its file the usual way.
-    EXPECT_THAT(TServiceControl::BuildUnit("/usr/bin/hostaq", ""), HasSubstr("--headless\n"));
+    const std::string bare = TServiceControl::BuildUnit("/usr/bin/hostaq", "");
+    EXPECT_THAT(bare, HasSubstr("--headless\n"));
+    EXPECT_THAT(bare, ::testing::Not(HasSubstr("WorkingDirectory")));
 }
 
 TEST_F(ServiceControlTest, InstallAndUninstallAreRefusedWithoutRoot) {

@@ -1,11 +1,7 @@
 #include "platform/ServiceMode.h"
 #include "engine/EngineFixture.h"
-#include "engine/PollEventLoop.h"
 #include "platform/Platform.h"
-#include "platform/StopSignals.h"
 
-#include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <gmock/gmock.h>
 
@@ -40,7 +36,6 @@ protected:
 TEST_F(ServiceModeTest, ServiceStartsAfterTheConfiguredDelayWithTheGateClosed) {
     Set("Options", "DelayStartServiceInt", "30");
     StartService();
-    EXPECT_EQ(LoggedKind("Hostaq Updater started (as service)..."), LogProgram);
     EXPECT_FALSE(Logged("Hostaq Updater ready..."));
     EXPECT_FALSE(Platform->Gate().GateOpen());
     // While the gate is closed no status or tray change reaches the screen.
@@ -184,27 +179,6 @@ TEST(ServiceSwitchTest, MessagesGoToTheTerminal) {
     EXPECT_THAT(out, HasSubstr("The service has been uninstalled successfully."));
     EXPECT_EQ(run(false, out, err), 1);
     EXPECT_EQ(err, "An error occured while uninstalling the service (Error code: 2).\n");
-}
-
-TEST(StopSignalsTest, TermAndIntBecomeStopRequestsOnTheLoop) {
-    TPollEventLoop loop;
-    std::vector<int> requests;
-    {
-        TStopSignals signals(loop, [&](int count) { requests.push_back(count); });
-        ASSERT_TRUE(signals.Active());
-        ASSERT_EQ(::raise(SIGTERM), 0);
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (requests.empty() && std::chrono::steady_clock::now() < until)
-            loop.RunOnce(100);
-        ASSERT_EQ(::raise(SIGINT), 0);
-        while (requests.size() < 2 && std::chrono::steady_clock::now() < until)
-            loop.RunOnce(100);
-    }
-    EXPECT_THAT(requests, ElementsAre(1, 2));
-    // The process's own handling is back: a blocked-then-restored mask lets SIGTERM through again.
-    sigset_t mask;
-    ::pthread_sigmask(SIG_SETMASK, nullptr, &mask);
-    EXPECT_FALSE(sigismember(&mask, SIGTERM));
 }
 
 } // namespace
