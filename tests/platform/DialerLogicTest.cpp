@@ -192,15 +192,6 @@ TEST_F(DialerLogicTest, CancelDialStopsTheDialAndTheCheckGoesOn) {
     EXPECT_NE(Engine->AddressState(), AddressChecking);
 }
 
-TEST_F(DialerLogicTest, AlreadyDialedEntryIsAnErrorLine) {
-    Pppd.AddLink("ppp0", "other", 99, "203.0.113.60", "203.0.113.1");
-    Pppd.AddLink("ppp1", "work", 4242, "203.0.113.61", "203.0.113.1");
-    StartDialUp();
-    Logic.Dial();
-    EXPECT_EQ(KindOf("Dialer error - work is already dialed"), LogError);
-    EXPECT_THAT(Pppd.Calls(), IsEmpty());
-}
-
 TEST_F(DialerLogicTest, DialerIsReleasedWhenTheConnectionIsNoLongerDialUp) {
     Pppd.AddLink("ppp0", "work", 4242, "203.0.113.60", "203.0.113.1");
     StartDialUp();

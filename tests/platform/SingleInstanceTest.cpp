@@ -93,41 +93,6 @@ TEST(SingleInstanceTest, SecondProcessEndsAndTheFirstIsAskedToShowItself) {
     ASSERT_TRUE(requests.WaitFor(2));
 }
 
-TEST(SingleInstanceTest, FirstProcessElsewhereMakesThisOneTheSecond) {
-    TTempDir dir;
-    // The probe holds the lock until its input closes.
-    int input[2];
-    int output[2];
-    ASSERT_EQ(::pipe(input), 0);
-    ASSERT_EQ(::pipe(output), 0);
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    ::posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-    ::posix_spawn_file_actions_addclose(&actions, input[1]);
-    ::posix_spawn_file_actions_addclose(&actions, output[0]);
-    char* argv[] = {const_cast<char*>(HOSTAQ_INSTANCE_PROBE), const_cast<char*>(dir.Path().c_str()),
-                    const_cast<char*>("--hold"), nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(::posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ), 0);
-    ::posix_spawn_file_actions_destroy(&actions);
-    ::close(input[0]);
-    ::close(output[1]);
-    char line[8] = {};
-    ASSERT_GT(::read(output[0], line, sizeof(line) - 1), 0) << "the probe became the first instance";
-
-    TSingleInstance second(dir.Path());
-    EXPECT_FALSE(second.Acquire());
-
-    ::close(input[1]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ::close(output[0]);
-    // Once the first has ended, the next process is the first again.
-    TSingleInstance next(dir.Path());
-    EXPECT_TRUE(next.Acquire());
-}
-
 TEST(SingleInstanceTest, CrashedFirstInstanceDoesNotBlockTheNext) {
     TTempDir dir;
     ASSERT_EQ(RunProbe(dir.Path(), "--crash"), 0);
