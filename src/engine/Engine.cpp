@@ -484,21 +484,21 @@ void TEngine::LoadOptions() {
 }
 
 std::string TEngine::ChangeCheckInterval(const std::string& fieldText) {
-    std::string text = fieldText;
-    if (text.empty())
-        text = "5";
+    // An empty field, and a value out of range, become the default of 5.
+    bool reset = fieldText.empty();
     int value = 5;
-    if (!ParseIniInteger(text, value))
+    if (!reset && !ParseIniInteger(fieldText, value))
         value = 5;
     if (value < 5) {
         presenter_.Notify(TNoticeKind::Warning, FormatMsg(MsgMinimumInterval, {"5", "\r"}));
-        text = "5";
-        value = 5;
+        reset = true;
     } else if (value > 59) {
         presenter_.Notify(TNoticeKind::Warning, FormatMsg(MsgMaximumInterval, {"59"}));
-        text = "5";
-        value = 5;
+        reset = true;
     }
+    if (reset)
+        value = 5;
+    const std::string text = reset ? std::to_string(value) : fieldText;
     const TDateTime now = Now();
     const std::int64_t leftMs = now.MsecsTo(nextCheckTime_);
     const std::int64_t newMs = static_cast<std::int64_t>(value) * 60000 - leftMs;

@@ -78,8 +78,10 @@ std::string CountText(int count, int disabled, int none, int one, int many) {
         text = Msg(none);
     else
         text = FormatMsg(count == 1 ? one : many, {Num(count)});
-    if (disabled > 0)
-        text += " " + FormatMsg(MsgDisabledCount, {Num(disabled)});
+    if (disabled > 0) {
+        text += ' ';
+        text += FormatMsg(MsgDisabledCount, {Num(disabled)});
+    }
     return text;
 }
 } // namespace
