@@ -93,6 +93,11 @@ public:
     }
     std::string HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
     int Requests() const { return requests_.load(); }
+    // Milliseconds since start when the latest request arrived.
+    double LastRequestMs(std::chrono::steady_clock::time_point start) const {
+        std::lock_guard lock(mutex_);
+        return std::chrono::duration<double, std::milli>(lastRequest_ - start).count();
+    }
 
 private:
     void AcceptLoop() {
@@ -125,6 +130,10 @@ private:
             request.append(buf, static_cast<std::size_t>(n));
         }
         ++requests_;
+        {
+            std::lock_guard lock(mutex_);
+            lastRequest_ = std::chrono::steady_clock::now();
+        }
         std::string body = "Current IP Address: 203.0.113.7\r\n";
         if (request.rfind("GET /nic/update", 0) == 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(delayMs_));
@@ -155,7 +164,8 @@ private:
     int port_ = 0;
     std::atomic<bool> stop_{false};
     std::atomic<int> requests_{0};
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
+    std::chrono::steady_clock::time_point lastRequest_;
     std::vector<std::thread> threads_;
     std::thread accept_;
 };
@@ -216,6 +226,8 @@ void BM_UpdateRun100Groups(benchmark::State& state) {
             loop.RunOnce(-1);
         state.SetIterationTime(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        // How long sending every request took: the run waits 500 ms after the last one.
+        state.counters["last_request_sent_ms"] = provider.LastRequestMs(start);
     }
     loop.WaitWhile([] { return LiveWorkers() > 0; }, 10000);
     state.counters["requests"] = provider.Requests();
@@ -237,9 +249,33 @@ void BM_StartUp100Groups(benchmark::State& state) {
         engine.StartUpSequence();
         benchmark::DoNotOptimize(engine.NextCheckTime());
     }
+    ResetLogger();
     SetConfigPath("");
 }
 BENCHMARK(BM_StartUp100Groups)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// CPU of one processed check that finds nothing to do, with 100 up-to-date groups: the
+// monitor's regular work every CheckingInt minutes.
+void BM_QuietCheck100Groups(benchmark::State& state) {
+    TBenchConfig config(100, "127.0.0.1:9", false);
+    SetConfigPath(config.Path());
+    IniWriteString(config.Path(), "IPAddress", "SetIPManual", "1");
+    IniWriteString(config.Path(), "IPAddress", "ManualIP", "203.0.113.7");
+    IniWriteString(config.Path(), "Update", "IP", "203.0.113.7");
+    for (int i = 1; i <= 100; ++i)
+        IniWriteString(config.Path(), "Group" + std::to_string(i), "IP", "203.0.113.7");
+    TPollEventLoop loop;
+    TPresenter presenter;
+    TEngine engine(loop, presenter);
+    engine.StartUpSequence();
+    for (auto _ : state) {
+        engine.CheckAddress();
+        engine.ProcessCheckResult();
+        benchmark::DoNotOptimize(engine.NextCheckTime());
+    }
+    SetConfigPath("");
+}
+BENCHMARK(BM_QuietCheck100Groups)->Iterations(10)->Unit(benchmark::kMillisecond);
 
 std::string HostaqBinary() {
     if (const char* env = std::getenv("HOSTAQ_BINARY"))
@@ -263,13 +299,17 @@ double ProcessCpuSeconds(pid_t pid) {
     return static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
-long ResidentKiB(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+// A "Name:   123 kB" value of /proc/PID/status or smaps_rollup.
+long ProcKiB(pid_t pid, const std::string& file, const std::string& field) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
     std::string line;
     while (std::getline(in, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stol(line.substr(field.size() + 1));
     return -1;
+}
+long ResidentKiB(pid_t pid) {
+    return ProcKiB(pid, "status", "VmRSS");
 }
 
 // hostaq --headless with 100 groups: an update over TLS, then idle. Reports the CPU of the
@@ -303,10 +343,15 @@ void BM_HeadlessIdle100GroupsTls(benchmark::State& state) {
         };
         waitFor("Hostaq Updater ready...");
         const double startupCpu = ProcessCpuSeconds(pid);
+        const long rssBefore = ResidentKiB(pid);
         waitFor("Update result:");
         waitFor("Next force update:");
         std::this_thread::sleep_for(std::chrono::seconds(2));
         const long rss = ResidentKiB(pid);
+        // Resident memory counts the shared libraries' pages in full; the private part is what
+        // the program itself holds.
+        const long anon = ProcKiB(pid, "smaps_rollup", "Anonymous");
+        const long pss = ProcKiB(pid, "smaps_rollup", "Pss");
         const double before = ProcessCpuSeconds(pid);
         std::this_thread::sleep_for(std::chrono::seconds(30));
         const double idle = ProcessCpuSeconds(pid) - before;
@@ -316,6 +361,9 @@ void BM_HeadlessIdle100GroupsTls(benchmark::State& state) {
         state.counters["startup_cpu_ms"] = startupCpu * 1000;
         state.counters["idle_cpu_s_per_min"] = idle * 2;
         state.counters["rss_MiB_after_tls_update"] = static_cast<double>(rss) / 1024.0;
+        state.counters["rss_MiB_at_start"] = static_cast<double>(rssBefore) / 1024.0;
+        state.counters["anon_MiB_after_tls_update"] = static_cast<double>(anon) / 1024.0;
+        state.counters["pss_MiB_after_tls_update"] = static_cast<double>(pss) / 1024.0;
         state.counters["updated"] = outputHas("Update result: No error") ? 1 : 0;
         state.counters["requests"] = provider.Requests();
     }

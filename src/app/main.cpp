@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <malloc.h>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ int main(int argc, char** argv) {
     using namespace hostaq;
     // Before any thread exists, so that only the monitor's loop receives the stop signals.
     BlockStopSignals();
+    // Each update run starts one worker per group; with an arena per worker the freed memory of
+    // a run stays scattered over many heaps. Two arenas keep the monitor small between runs.
+    mallopt(M_ARENA_MAX, 2);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const TCommandLine cl = ParseCommandLine(args);
     if (!cl.Error.empty()) {

@@ -178,6 +178,8 @@ void TEngine::FinishUpdateRun() {
     if (!stopped_)
         EnableHeartbeat(true);
     cycleState_ = CycleIdle;
+    // The run's workers have ended; the memory they used goes back to the system.
+    Trim();
     if (OnRunFinished)
         OnRunFinished();
 }

@@ -44,9 +44,6 @@ std::atomic<TEventLoop*> mainThreadLoop{nullptr};
 std::mutex gateMutex;
 TEventLoop* gateLoop = nullptr;
 
-// Wakes workers blocked in Invoke and the exit wait; shared by every loop.
-std::mutex invokeMutex;
-std::condition_variable invokeCv;
 } // namespace
 
 TEventLoop::TEventLoop() : owner_(std::this_thread::get_id()) {}
@@ -62,16 +59,32 @@ TEventLoop::~TEventLoop() {
         InstallMainThreadLoop(nullptr);
 }
 
+struct TEventLoop::TWaitState {
+    std::mutex Mutex;
+    std::condition_variable Cv;
+    bool Done = false;
+    bool Closed = false;
+    void Finish(bool closed) {
+        {
+            std::lock_guard<std::mutex> lock(Mutex);
+            (closed ? Closed : Done) = true;
+        }
+        Cv.notify_one();
+    }
+};
+
 void TEventLoop::Close() {
+    std::vector<std::weak_ptr<TWaitState>> waiting;
     {
-        std::lock_guard<std::mutex> lock(postMutex_);
+        std::lock_guard<std::mutex> lock(invokeMutex_);
+        closed_ = true;
+        waiting.swap(waiting_);
+        std::lock_guard<std::mutex> postLock(postMutex_);
         posted_.clear();
     }
-    {
-        std::lock_guard<std::mutex> lock(invokeMutex);
-        *closed_ = true;
-    }
-    invokeCv.notify_all();
+    for (const auto& w : waiting)
+        if (auto state = w.lock())
+            state->Finish(true);
 }
 
 void TEventLoop::Register(TTimer* timer) {
@@ -83,18 +96,16 @@ void TEventLoop::Unregister(TTimer* timer) {
 }
 
 void TEventLoop::Post(std::function<void()> fn) {
+    // Under the invoke lock, so Close cannot slip in between the check and the wake-up.
+    std::lock_guard<std::mutex> lock(invokeMutex_);
+    if (closed_)
+        return;
     {
-        // Under the invoke lock, so Close cannot slip in between the check and the wake-up.
-        std::lock_guard<std::mutex> lock(invokeMutex);
-        if (*closed_)
-            return;
-        {
-            std::lock_guard<std::mutex> postLock(postMutex_);
-            posted_.push_back(std::move(fn));
-        }
-        Wake();
+        std::lock_guard<std::mutex> postLock(postMutex_);
+        posted_.push_back(std::move(fn));
     }
-    invokeCv.notify_all();
+    Wake();
+    postedCv_.notify_one();
 }
 
 void TEventLoop::Invoke(const std::function<void()>& fn) {
@@ -107,25 +118,27 @@ void TEventLoop::Invoke(const std::function<void()>& fn) {
 
 TEventLoop::TInvokeWait TEventLoop::Enqueue(const std::function<void()>& fn) {
     TInvokeWait wait;
-    wait.Done = std::make_shared<bool>(false);
+    auto state = std::make_shared<TWaitState>();
     {
-        std::lock_guard<std::mutex> lock(invokeMutex);
-        wait.Closed = closed_;
+        std::lock_guard<std::mutex> lock(invokeMutex_);
+        if (closed_)
+            return wait;
+        std::erase_if(waiting_, [](const std::weak_ptr<TWaitState>& w) { return w.expired(); });
+        waiting_.push_back(state);
     }
-    Post([fn, done = wait.Done] {
+    wait.State = state;
+    Post([fn, state] {
         fn();
-        {
-            std::lock_guard<std::mutex> lock(invokeMutex);
-            *done = true;
-        }
-        invokeCv.notify_all();
+        state->Finish(false);
     });
     return wait;
 }
 
 void TEventLoop::Wait(const TInvokeWait& wait) {
-    std::unique_lock<std::mutex> lock(invokeMutex);
-    invokeCv.wait(lock, [&] { return *wait.Done || *wait.Closed; });
+    if (!wait.State)
+        return;
+    std::unique_lock<std::mutex> lock(wait.State->Mutex);
+    wait.State->Cv.wait(lock, [&] { return wait.State->Done || wait.State->Closed; });
 }
 
 bool TEventLoop::HasPosted() const {
@@ -198,8 +211,8 @@ bool TEventLoop::WaitWhile(const std::function<bool()>& pred, int timeoutMs) {
         if (std::chrono::steady_clock::now() >= deadline)
             return true;
         // A worker that ends posts nothing, so the condition is looked at again every few ms.
-        std::unique_lock<std::mutex> lock(invokeMutex);
-        invokeCv.wait_for(lock, std::chrono::milliseconds(5), [this] { return HasPosted(); });
+        std::unique_lock<std::mutex> lock(postMutex_);
+        postedCv_.wait_for(lock, std::chrono::milliseconds(5), [this] { return !posted_.empty(); });
     }
 }
 
@@ -215,17 +228,19 @@ namespace {
 // The installed loop as the dispatcher sees it (gateLoop); cleared before the loop goes away.
 void Dispatch(const std::function<void()>& fn) {
     TEventLoop::TInvokeWait wait;
+    bool onLoopThread = false;
     {
         std::lock_guard<std::mutex> lock(gateMutex);
         if (gateLoop == nullptr)
             return;
-        if (!gateLoop->OnLoopThread())
+        onLoopThread = gateLoop->OnLoopThread();
+        if (!onLoopThread)
             wait = gateLoop->Enqueue(fn);
     }
-    if (wait.Done)
-        TEventLoop::Wait(wait);
+    if (onLoopThread)
+        fn();
     else
-        fn(); // the loop's own thread
+        TEventLoop::Wait(wait);
 }
 } // namespace
 

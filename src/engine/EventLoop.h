@@ -1,5 +1,6 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -61,9 +62,9 @@ public:
 
     // The two halves of Invoke for a caller on another thread: queue fn, then wait without
     // touching the loop any more (it may be closed and destroyed meanwhile).
+    struct TWaitState;
     struct TInvokeWait {
-        std::shared_ptr<bool> Done;
-        std::shared_ptr<bool> Closed;
+        std::shared_ptr<TWaitState> State; // null: nothing to wait for (the loop is closed)
     };
     TInvokeWait Enqueue(const std::function<void()>& fn);
     static void Wait(const TInvokeWait& wait);
@@ -111,7 +112,12 @@ private:
     mutable std::mutex postMutex_;
     std::vector<std::function<void()>> posted_;
     std::thread::id owner_;
-    std::shared_ptr<bool> closed_ = std::make_shared<bool>(false); // guarded by the invoke lock
+    // Guards closed_ and the calls waiting in Invoke; each waiting call is woken on its own.
+    std::mutex invokeMutex_;
+    bool closed_ = false;
+    std::vector<std::weak_ptr<TWaitState>> waiting_;
+    // Wakes the exit wait (WaitWhile) when something is posted.
+    std::condition_variable postedCv_;
     bool quit_ = false;
     int quitCode_ = 0;
 };
