@@ -1,6 +1,5 @@
 #include "ProgramRunner.h"
 
-#include "app/CommandLine.h"
 #include "app/ConfigCommands.h"
 #include "app/HeadlessPresenter.h"
 #include "config/IniFile.h"
@@ -160,14 +159,6 @@ TEST_F(THeadlessPresenterTest, CountdownRunsOutAfterSixtySecondsAndGoesAhead) {
     presenter_.SetExitCode(3);
     presenter_.Terminate();
     EXPECT_TRUE(loop_.QuitRequested());
-}
-
-TEST(CommandLineParseTest, ConfigurationAndSwitches) {
-    TCommandLine cl = ParseCommandLine({"--once", "--force", "./my.ini"});
-    EXPECT_EQ(cl.Command, TCommand::Once);
-    EXPECT_TRUE(cl.Force);
-    EXPECT_EQ(cl.ConfigArgs, std::vector<std::string>{"./my.ini"});
-    EXPECT_FALSE(ParseCommandLine({"--dump-config"}).Error.empty());
 }
 
 } // namespace
