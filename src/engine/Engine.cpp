@@ -433,7 +433,8 @@ void TEngine::ApplyAutoCheck(bool checked) {
 }
 
 void TEngine::RefreshAll() {
-    groupNames_ = CountGroups(ConfigPath()).Names;
+    groupCounts_ = CountGroups(ConfigPath());
+    groupNames_ = groupCounts_.Names;
     if (ReadDirectConnect())
         connectionKind_ = services_.Dialer->Available() ? ConnectionDialUp : ConnectionLan;
     else
@@ -448,7 +449,8 @@ void TEngine::RefreshAll() {
 }
 
 void TEngine::LoadForReport() {
-    groupNames_ = CountGroups(ConfigPath()).Names;
+    groupCounts_ = CountGroups(ConfigPath());
+    groupNames_ = groupCounts_.Names;
     if (ReadDirectConnect())
         connectionKind_ = services_.Dialer->Available() ? ConnectionDialUp : ConnectionLan;
     else
@@ -470,7 +472,7 @@ void TEngine::LoadForReport() {
 
 // LastUpdateTime is the earliest of Update/LastUpdate and the LastUpdate of every enabled group.
 void TEngine::ComputeLastUpdate() {
-    lastUpdateTime_ = EarliestLastUpdate(ConfigPath());
+    lastUpdateTime_ = EarliestLastUpdate(ConfigPath(), groupNames_);
     nextForceUpdate_ = lastUpdateTime_.AddDays(forceUpdateDays_);
 }
 

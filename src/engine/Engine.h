@@ -6,6 +6,7 @@
 #include "engine/EventLoop.h"
 #include "engine/Presenter.h"
 #include "engine/ProgramList.h"
+#include "groups/DynAcc.h"
 
 #include <functional>
 #include <memory>
@@ -200,6 +201,7 @@ private:
     bool newAddressSeen_ = false;
 
     std::vector<std::string> groupNames_;
+    TGroupCounts groupCounts_; // as of the last load: groups change only through their editors
     std::string localList_;
     bool useManualIP_ = false;
     TConnectionKind connectionKind_ = ConnectionLan;

@@ -54,7 +54,7 @@ std::string TEngine::IntervalText() const {
 }
 
 TInfoValues TEngine::InfoValues() const {
-    const TGroupCounts counts = CountGroups(ConfigPath());
+    const TGroupCounts& counts = groupCounts_;
     TInfoValues v;
     v.TotalGroups = GroupCountText(counts.Groups, counts.DisabledGroups);
     v.TotalHosts = HostCountText(counts.Hosts, counts.DisabledHosts);

@@ -6,7 +6,6 @@
 #include "config/IniFile.h"
 #include "config/Messages.h"
 #include "config/Stamp.h"
-#include "groups/DynAcc.h"
 #include "ipdetect/CheckPage.h"
 
 namespace hostaq {
@@ -34,12 +33,10 @@ int ReadRetryMinutes() {
     return value < 0 ? 1 : value;
 }
 
-TDateTime EarliestLastUpdate(const std::string& path) {
+TDateTime EarliestLastUpdate(const std::string& path, const std::vector<std::string>& groupNames) {
     const TDateTime now = Now();
     TDateTime earliest = ReadStampChecked(path, "Update", "LastUpdate").value_or(now.AddDays(365));
-    for (const std::string& section : IniReadSections(path)) {
-        if (!IsGroupSection(path, section))
-            continue;
+    for (const std::string& section : groupNames) {
         if (!ReadBoolChecked(path, section, "Enable", true))
             continue;
         const auto last = ReadStampChecked(path, section, "LastUpdate");

@@ -4,6 +4,7 @@
 #include "config/DateTime.h"
 
 #include <string>
+#include <vector>
 
 namespace hostaq {
 
@@ -22,7 +23,7 @@ std::string ReadAddressChecked(const TConfigKey& key, const std::string& def);
 int ReadRetryMinutes();
 
 // The earliest last update: Update/LastUpdate (now + 365 days when missing), or the LastUpdate
-// of an enabled group when that is earlier.
-TDateTime EarliestLastUpdate(const std::string& path);
+// of an enabled group (of groupNames, the groups of the file) when that is earlier.
+TDateTime EarliestLastUpdate(const std::string& path, const std::vector<std::string>& groupNames);
 
 } // namespace hostaq
