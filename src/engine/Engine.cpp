@@ -527,6 +527,11 @@ bool TEngine::ChangeForceUpdateDays(const std::string& fieldText) {
     return true;
 }
 
+void TEngine::SaveIntervalFields(const std::string& intervalText, const std::string& forceDaysText) {
+    WriteString(Keys::CheckingInt, intervalText);
+    WriteString(Keys::ForceUpdateInt, forceDaysText);
+}
+
 void TEngine::BeginSettings() {
     presenter_.EnableCommands(true, false);
     services_.Dialer->StopMonitor();

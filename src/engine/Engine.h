@@ -72,6 +72,8 @@ public:
     std::string ChangeCheckInterval(const std::string& fieldText);
     // The force-update field was left; false (after the error box) when it holds no number.
     bool ChangeForceUpdateDays(const std::string& fieldText);
+    // The window's OK button: the two fields are written as they stand.
+    void SaveIntervalFields(const std::string& intervalText, const std::string& forceDaysText);
     // The settings dialog opens and closes (with OK: everything is reloaded).
     void BeginSettings();
     void EndSettings(bool ok);
