@@ -63,8 +63,8 @@ TEST_F(ServiceControlTest, InstallWritesTheUnitAndEnablesIt) {
                                     TArgs{"systemctl", "enable", "Hostaq_Updater_Service.service"}));
     EXPECT_EQ(result.Message,
               "The service has been installed successfully.\nTo start the service, please exit "
-              "Hostaq Updater and start the service from control panel.\nTo start the service "
-              "from command line, use: net start Hostaq_Updater_Service\nYou can also start the "
+              "Hostaq Updater and start the service from the service manager.\nTo start the service "
+              "from command line, use: systemctl start Hostaq_Updater_Service\nYou can also start the "
               "service by restarting the computer");
     EXPECT_TRUE(Control().IsInstalled());
 }
