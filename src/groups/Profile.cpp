@@ -63,8 +63,10 @@ TProfileURL BuildProfileURL(const std::string& configPath, const std::string& pr
         if (!stored.empty())
             result.Password = UnscramblePassword(stored);
     }
+    // The default server is the update server's host alone: the profile's own port follows it.
+    const std::string defaultHost = HostWithoutPort(EffectiveUpdateHost(configPath));
     result.URL = IniReadString(profilePath, "default", "Protocol", "http") + "://" +
-                 IniReadString(profilePath, "default", "Host", EffectiveUpdateHost(configPath)) + ":" +
+                 IniReadString(profilePath, "default", "Host", defaultHost) + ":" +
                  IniReadString(profilePath, "default", "port", "80") +
                  IniReadString(profilePath, "default", "path", "/nic/update");
     const std::vector<std::string> requests = IniReadSectionValues(profilePath, "requests");

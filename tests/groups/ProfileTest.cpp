@@ -31,6 +31,10 @@ TEST_F(ProfileTest, EmptyDefaultSectionAndTwoRequestLines) {
     EXPECT_EQ(r.URL, "http://members.hostaq.example:80/nic/update?a=1&b=x,y");
     EXPECT_EQ(r.HostText, "x\r\ny\r\n");
     EXPECT_EQ(r.UserName, "joe");
+
+    // An update server named with its port lends the profile its host only.
+    Set("Options", "UpdateHost", "127.0.0.1:8245");
+    EXPECT_EQ(BuildProfileURL(Path, Profile, "G").URL, "http://127.0.0.1:80/nic/update?a=1&b=%HOST%");
 }
 
 TEST_F(ProfileTest, DefaultSectionAndWithpass) {
