@@ -153,15 +153,21 @@ void TEngine::AfterOfflineActions() {
     presenter_.ShowOffTime(FormatDateTime(OffTimeFormat, offTime_), scheduleOffline_);
     if (afterOffline_ < 0)
         return;
-    if (afterOffline_ <= 1) {
+    auto hangUp = [this] {
         if (offlineDisconnect_ && services_.Dialer->Available())
             services_.Dialer->HangUp();
-        if (afterOffline_ == 0) {
-            ApplyAutoCheck(false);
-        } else {
-            AddLog(LogNormal, Msg(MsgExitingProgram));
-            Stop(false);
-        }
+    };
+    if (afterOffline_ == 0) {
+        // Automatic update goes off first: that stops the dial-up monitor, so the hang-up that
+        // follows is not taken for a dropped line.
+        ApplyAutoCheck(false);
+        hangUp();
+        return;
+    }
+    if (afterOffline_ == 1) {
+        hangUp();
+        AddLog(LogNormal, Msg(MsgExitingProgram));
+        Stop(false);
         return;
     }
     const TSessionAction& action = SessionActions[afterOffline_ - 2];

@@ -3,6 +3,19 @@
 namespace hostaq::test {
 namespace {
 
+// A dial-up line that records what the engine asks of it.
+class TRecordingDialer : public TDialer {
+public:
+    bool Available() override { return true; }
+    bool Connected() override { return true; }
+    std::string ClientAddress() override { return "198.51.100.9"; }
+    void Dial() override { Calls.push_back("Dial"); }
+    void HangUp() override { Calls.push_back("HangUp"); }
+    void StartMonitor() override { Calls.push_back("StartMonitor"); }
+    void StopMonitor() override { Calls.push_back("StopMonitor"); }
+    std::vector<std::string> Calls;
+};
+
 class TOfflineTest : public TEngineFixture {
 protected:
     // A schedule 10 minutes ahead with the given "After offline:" item.
@@ -111,9 +124,12 @@ TEST_F(TOfflineTest, OverdueScheduleRunsTwoMinutesAfterStart) {
 }
 
 TEST_F(TOfflineTest, OfflineNowAsksResolvesAndDisablesAutomaticUpdateAfterwards) {
+    TRecordingDialer dialer;
+    Services.Dialer = &dialer;
     AddGroup("Home", {"a.example"});
     Set("Offline", "OfflineURL", "holding.example");
     Set("Offline", "OfflineIP", "198.51.100.1");
+    Set("Offline", "Disconnect", "1");
     Resolved["holding.example"] = "198.51.100.44";
     Set("LocalIP", "IP0", "192.168.0.0-192.168.255.255");
     Start();
@@ -134,6 +150,10 @@ TEST_F(TOfflineTest, OfflineNowAsksResolvesAndDisablesAutomaticUpdateAfterwards)
     EXPECT_EQ(Updater.Addresses["Home"], "198.51.100.44");
     EXPECT_FALSE(Engine->AutoCheck());
     EXPECT_EQ(Get("Options", "AutoCheck"), "0");
+    // The monitor is stopped before the line is hung up, so the hang-up is no dropped line.
+    ASSERT_GE(dialer.Calls.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(dialer.Calls.end() - 2, dialer.Calls.end()),
+              (std::vector<std::string>{"StopMonitor", "HangUp"}));
     // An unresolvable name falls back to the backup address.
     Resolved.clear();
     EXPECT_EQ(Engine->ResolveOfflineAddress(), "198.51.100.1");
