@@ -17,8 +17,9 @@ bool IsSeparator(char c) {
     return static_cast<unsigned char>(c) <= ' ' || c == ',';
 }
 
-// The first token of a comma text: blanks and commas separate, double quotes group.
-std::string FirstToken(const std::string& text) {
+// The first token of a comma text: blanks and commas separate, double quotes group. end is
+// where the token stops in the text (past its closing quote).
+std::string FirstToken(const std::string& text, std::size_t& end) {
     std::size_t i = 0;
     while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ')
         ++i;
@@ -32,14 +33,17 @@ std::string FirstToken(const std::string& text) {
                     i += 2;
                     continue;
                 }
+                ++i;
                 break;
             }
             token += text[i++];
         }
+        end = i;
         return token;
     }
     while (i < text.size() && !IsSeparator(text[i]))
         token += text[i++];
+    end = i;
     return token;
 }
 } // namespace
@@ -97,10 +101,11 @@ TProgramCommand SplitProgramCommand(const std::string& commandLine,
         cmd.Program = commandLine;
         return cmd;
     }
-    cmd.Program = FirstToken(commandLine);
-    // The blank after the program name, quoted or not.
-    const std::size_t from = cmd.Program.empty() ? 0 : cmd.Program.size() - 1;
-    const std::size_t blank = commandLine.find(' ', from);
+    std::size_t end = 0;
+    cmd.Program = FirstToken(commandLine, end);
+    // The blank after the program name, quoted or not. (Searching from the name's length would
+    // stop at a blank inside a quoted name: "/opt/app 2" -v.)
+    const std::size_t blank = commandLine.find(' ', end);
     if (blank != std::string::npos)
         cmd.Parameters = commandLine.substr(blank);
     return cmd;

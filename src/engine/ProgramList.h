@@ -33,7 +33,7 @@ struct TProgramCommand {
 };
 // When a file of the whole line's name exists it is the program, without parameters. Otherwise
 // the first token (blank- or comma-separated, double quotes group) is the program and the
-// parameters are the text from the first blank at or after the program name's length.
+// parameters are the text from the first blank after the program name, quoted or not.
 TProgramCommand SplitProgramCommand(const std::string& commandLine,
                                     const std::function<bool(const std::string&)>& fileExists);
 

@@ -19,6 +19,10 @@ TEST(ProgramCommandTest, CommandLineSplitsIntoProgramAndParameters) {
     c = SplitProgramCommand("\"/opt/my prog/run\" -v \"a b\"", none);
     EXPECT_EQ(c.Program, "/opt/my prog/run");
     EXPECT_EQ(c.Parameters, " -v \"a b\"");
+    // A blank near the end of a quoted name is part of the name, not the start of the parameters.
+    c = SplitProgramCommand("\"/opt/app 2\" -v", none);
+    EXPECT_EQ(c.Program, "/opt/app 2");
+    EXPECT_EQ(c.Parameters, " -v");
     c = SplitProgramCommand("/bin/prog", none);
     EXPECT_EQ(c.Parameters, "");
     // A line that names an existing file is the program, blanks and all.
