@@ -174,7 +174,12 @@ void TEngine::FinishUpdateRun() {
         Stop(true);
         return;
     }
+    // A forced refresh that could not bring the earliest date forward keeps the retry pace the
+    // heartbeat gave it; otherwise the next tick would start the failing run again.
+    const TDateTime pacedForce = nextForceUpdate_;
     ComputeLastUpdate();
+    if (!(nextForceUpdate_ > now) && pacedForce > now)
+        nextForceUpdate_ = pacedForce;
     if (!stopped_)
         EnableHeartbeat(true);
     cycleState_ = CycleIdle;

@@ -124,6 +124,23 @@ TEST_F(TCycleTest, ForcedRefreshWaitsForAPublicAddress) {
     EXPECT_EQ(Engine->NextForceUpdate(), Engine->LastUpdateTime().AddDays(25));
 }
 
+TEST_F(TCycleTest, FailedForcedRefreshIsTriedAgainAfterTheRetryTimeNotAtTheNextTick) {
+    AddGroup("Home", {"a.example"});
+    MarkUpToDate("Home", "203.0.113.7");
+    Set("Home", "LastUpdate", EncodeStamp(Clock.Now().AddDays(-30)));
+    Set("Update", "IP", "203.0.113.7");
+    Updater.Errors["Home"] = 10061;
+    Start();
+    RunCheck(); // nothing changed; the next tick starts the forced refresh, which fails
+    Loop.AdvanceSecs(1);
+    FinishRun();
+    ASSERT_EQ(Updater.Started.size(), 1u);
+    Loop.AdvanceSecs(30);
+    EXPECT_EQ(Updater.Started.size(), 1u);
+    Loop.AdvanceSecs(32);
+    EXPECT_EQ(Updater.Started.size(), 2u);
+}
+
 TEST_F(TCycleTest, StoredGoodAndWarningClassesAreResetAtTheNextProcessedCheck) {
     AddGroup("One", {"a.example"});
     AddGroup("Two", {"b.example"});
