@@ -265,7 +265,7 @@ void TEngine::RefuseNoPublicAddress() {
     cycleState_ = CycleIdle;
 }
 
-// Classes 1 and 2 are not remembered across checks; 3 and above stay. One write for all groups,
+// Classes below 3 are not remembered across checks; 3 and above stay. One write for all groups,
 // and none when nothing changes.
 void TEngine::ResetStoredResults() {
     IniUpdate(ConfigPath(), [this](TIniDocument& doc) {
@@ -280,7 +280,7 @@ void TEngine::ResetStoredResults() {
             if (!ParseIniInteger(text, value)) {
                 ReportWarningOnce(FormatMsg(MsgValueNotNumber, {text, name + "/UpdateResult", "0"}));
                 value = 0;
-            } else if (value != ClassGood && value != ClassWarning) {
+            } else if (value == ClassNoError || value >= ClassRetry) {
                 continue;
             }
             doc.WriteInteger(name, "UpdateResult", 0);

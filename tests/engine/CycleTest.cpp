@@ -145,11 +145,13 @@ TEST_F(TCycleTest, StoredGoodAndWarningClassesAreResetAtTheNextProcessedCheck) {
     AddGroup("One", {"a.example"});
     AddGroup("Two", {"b.example"});
     AddGroup("Three", {"c.example"});
-    for (const char* g : {"One", "Two", "Three"})
+    AddGroup("Four", {"d.example"});
+    for (const char* g : {"One", "Two", "Three", "Four"})
         MarkUpToDate(g, "203.0.113.7");
     Set("One", "UpdateResult", "1");
     Set("Two", "UpdateResult", "2");
     Set("Three", "UpdateResult", "3");
+    Set("Four", "UpdateResult", "-1"); // hand-edited: below 3 all the same
     Set("Update", "IP", "203.0.113.7");
     Start();
     Set("Three", "IP", "203.0.113.7");
@@ -157,6 +159,7 @@ TEST_F(TCycleTest, StoredGoodAndWarningClassesAreResetAtTheNextProcessedCheck) {
     EXPECT_EQ(Get("One", "UpdateResult"), "0");
     EXPECT_EQ(Get("Two", "UpdateResult"), "0");
     EXPECT_EQ(Get("Three", "UpdateResult"), "3");
+    EXPECT_EQ(Get("Four", "UpdateResult"), "0");
 }
 
 TEST_F(TCycleTest, LanAddressIsUsedEvenWhenPrivateWithoutAWebRequest) {
