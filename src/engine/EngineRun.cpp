@@ -174,12 +174,14 @@ void TEngine::FinishUpdateRun() {
         Stop(true);
         return;
     }
-    // A forced refresh that could not bring the earliest date forward keeps the retry pace the
-    // heartbeat gave it; otherwise the next tick would start the failing run again.
+    // A forced refresh that could not bring the earliest date forward (a failing provider, a
+    // blocked group) is tried again after the next address check, not at the next tick: the run
+    // would repeat every second and the refresh, checked before the address, would keep the
+    // address from ever being checked again.
     const TDateTime pacedForce = nextForceUpdate_;
     ComputeLastUpdate();
-    if (!(nextForceUpdate_ > now) && pacedForce > now)
-        nextForceUpdate_ = pacedForce;
+    if (!(nextForceUpdate_ > now))
+        nextForceUpdate_ = std::max(pacedForce, nextCheckTime_.AddSecs(1));
     if (!stopped_)
         EnableHeartbeat(true);
     cycleState_ = CycleIdle;

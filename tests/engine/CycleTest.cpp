@@ -124,7 +124,7 @@ TEST_F(TCycleTest, ForcedRefreshWaitsForAPublicAddress) {
     EXPECT_EQ(Engine->NextForceUpdate(), Engine->LastUpdateTime().AddDays(25));
 }
 
-TEST_F(TCycleTest, FailedForcedRefreshIsTriedAgainAfterTheRetryTimeNotAtTheNextTick) {
+TEST_F(TCycleTest, FailedForcedRefreshIsTriedAgainAfterTheNextCheckNotAtTheNextTick) {
     AddGroup("Home", {"a.example"});
     MarkUpToDate("Home", "203.0.113.7");
     Set("Home", "LastUpdate", EncodeStamp(Clock.Now().AddDays(-30)));
@@ -135,10 +135,12 @@ TEST_F(TCycleTest, FailedForcedRefreshIsTriedAgainAfterTheRetryTimeNotAtTheNextT
     Loop.AdvanceSecs(1);
     FinishRun();
     ASSERT_EQ(Updater.Started.size(), 1u);
+    const int checks = WebCheck.Checks;
     Loop.AdvanceSecs(30);
     EXPECT_EQ(Updater.Started.size(), 1u);
-    Loop.AdvanceSecs(32);
+    Loop.AdvanceSecs(34);
     EXPECT_EQ(Updater.Started.size(), 2u);
+    EXPECT_EQ(WebCheck.Checks, checks + 1) << "the address is still checked in between";
 }
 
 TEST_F(TCycleTest, StoredGoodAndWarningClassesAreResetAtTheNextProcessedCheck) {
