@@ -92,7 +92,9 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            const int saved = errno;
             ::close(fd);
+            errno = saved;
             return false;
         }
         if (n == 0)
@@ -204,7 +206,13 @@ bool UpdateFile(const std::string& path, const std::function<bool(TIniDocument&)
         TFolderLock lock(path);
         if (lock.Ok()) {
             std::string text;
-            ReadWholeFile(path, text);
+            // A file that exists but cannot be read is never replaced by what little was written
+            // now: that would lose every other key in it.
+            if (!ReadWholeFile(path, text) && errno != ENOENT) {
+                if (report)
+                    ReportError(FormatMsg(MsgUnableToWrite, {path}));
+                return false;
+            }
             TIniDocument doc(text);
             if (!change(doc))
                 return true;

@@ -98,7 +98,9 @@ std::string TServiceControl::BuildUnit(const std::string& programPath, const std
         workingDirectory = "WorkingDirectory=" + EscapeSpecifiers(absolute.parent_path().string()) + "\n";
         exec += " " + QuoteUnitArgument("./" + absolute.filename().string());
     }
-    return "# " + std::string(ServiceDisplayName) + "\n" +
+    std::string unit = "# ";
+    unit += ServiceDisplayName;
+    return unit + "\n" +
            "[Unit]\n"
            "Description=" +
            EscapeSpecifiers(Msg(MsgServiceDescription)) +

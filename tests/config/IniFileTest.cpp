@@ -182,6 +182,18 @@ TEST_F(IniFileTest, ReadOnlyFolderFailsForOrdinaryUsers) {
     EXPECT_EQ(capture.reports.size(), 1u);
 }
 
+TEST_F(IniFileTest, UnreadableFileIsNeverReplacedByAWrite) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads files without read permission";
+    WriteFileText(ini, "[A]\nX=1\n[B]\nY=2\n");
+    ::chmod(ini.c_str(), 0200);
+    TReportCapture capture;
+    EXPECT_FALSE(IniWriteString(ini, "A", "X", "2"));
+    ::chmod(ini.c_str(), 0600);
+    EXPECT_EQ(ReadFileText(ini), "[A]\nX=1\n[B]\nY=2\n");
+    EXPECT_EQ(capture.reports, std::vector<std::string>{"Unable to write to " + ini});
+}
+
 TEST_F(IniFileTest, TwoProcessesWritingDifferentKeysLoseNothing) {
     constexpr int Writes = 300;
     pid_t children[2];
