@@ -171,6 +171,9 @@ void TEngine::FinishUpdateRun() {
     offlineRun_ = false;
     presenter_.EnableCommands(true, true);
     if (exitPending_) {
+        // The run has finished all the same: whoever waits for its outcome still learns it.
+        if (OnRunFinished)
+            OnRunFinished();
         Stop(true);
         return;
     }
