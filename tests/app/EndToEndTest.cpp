@@ -174,15 +174,5 @@ TEST_F(TEndToEndTest, SigtermDuringARunLetsTheRunFinish) {
     EXPECT_EQ(Get("Update", "IP"), "203.0.113.7");
 }
 
-TEST_F(TEndToEndTest, SigtermDuringAOnceRunStillReportsTheRunsFailure) {
-    ShowAddress("203.0.113.7");
-    Provider.SetLogin("joe", "other");
-    Provider.HoldAnswersUntil(2, 1500);
-    THostaqProcess p(Dir.Path(), {"--once", "./hostaq.ini"});
-    ASSERT_TRUE(p.WaitForOutput("Update process starts")) << p.Out();
-    p.Signal(SIGTERM);
-    EXPECT_EQ(p.Wait(), 1) << p.Out();
-}
-
 } // namespace
 } // namespace hostaq::test

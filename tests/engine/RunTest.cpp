@@ -183,11 +183,14 @@ TEST_F(TRunTest, StopDuringARunWaitsForItsResult) {
     Start();
     RunCheck();
     ASSERT_TRUE(Engine->RunInProgress());
+    bool finished = false; // the one-shot command waits for it to learn the outcome
+    Engine->OnRunFinished = [&finished] { finished = true; };
     Engine->RequestStop();
     EXPECT_EQ(Presenter.Terminated, 0);
     Updater.ReleaseHeld();
     FinishRun();
     EXPECT_EQ(Presenter.Terminated, 1);
+    EXPECT_TRUE(finished);
     const std::vector<std::string> log = LogTexts();
     const auto result = std::find(log.begin(), log.end(), "Update result: No error");
     const auto stopped = std::find(log.begin(), log.end(), "Hostaq Updater stopped...");
