@@ -426,7 +426,10 @@ void TEngine::ApplyAutoCheck(bool checked) {
         presenter_.SetTrayHint(CutHint(FormatMsg(MsgReady, {AppTitle})));
         if (connectionKind_ == ConnectionDialUp && ReadBool(Keys::NeedDial))
             services_.Dialer->StartMonitor();
-        ScheduleNextCheck();
+        // The tray item stays usable during a run and while the settings dialog is open: the
+        // heartbeat must not start then; the end of the run or of the dialog starts it.
+        if (cycleState_ != CycleUpdating && cycleState_ != CycleSettings)
+            ScheduleNextCheck();
         ApplyFirstCheckDelay();
     }
     presenter_.ShowInfo(InfoValues());

@@ -199,6 +199,21 @@ TEST_F(TRunTest, StopDuringARunWaitsForItsResult) {
     EXPECT_TRUE(Mailer.Sent.empty()) << "no report mail on the way out";
 }
 
+TEST_F(TRunTest, AutomaticUpdateSwitchedOnDuringARunStartsNoSecondOne) {
+    AddGroup("Home", {"a.example"});
+    Updater.Hold = true;
+    Start();
+    RunCheck();
+    Engine->ApplyAutoCheck(true);
+    EXPECT_EQ(Engine->CycleState(), CycleUpdating);
+    Loop.AdvanceSecs(10);
+    EXPECT_EQ(Updater.Started.size(), 1u);
+    Updater.ReleaseHeld();
+    FinishRun();
+    EXPECT_EQ(Engine->CycleState(), CycleIdle);
+    EXPECT_TRUE(Engine->TimerUpdate.Enabled());
+}
+
 TEST_F(TRunTest, GroupWithoutPasswordIsNeverSentAndStaysBlocked) {
     AddGroup("Home", {"a.example"});
     Set("Home", "Password", "");
