@@ -1,6 +1,7 @@
 #include "engine/EngineSeams.h"
 
 #include "engine/ProgramLauncher.h"
+#include "engine/WorkingSet.h"
 #include "groups/HostaqUpdate.h"
 #include "groups/UpdateReport.h"
 #include "ipdetect/FindIPProxy.h"
@@ -8,7 +9,6 @@
 
 #include <arpa/inet.h>
 #include <cstdio>
-#include <malloc.h>
 #include <netdb.h>
 
 namespace hostaq {
@@ -127,7 +127,7 @@ TEngineServices DefaultEngineServices() {
     s.Dialer = &dialer;
     s.VersionCheck = &versionCheck;
     s.Resolve = ResolveIPv4;
-    s.TrimWorkingSet = [] { ::malloc_trim(0); };
+    s.TrimWorkingSet = TrimWorkingSet;
     return s;
 }
 

@@ -8,6 +8,7 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
+#include <sys/stat.h>
 
 namespace hostaq {
 
@@ -59,9 +60,27 @@ private:
         // read until the close either way.
         SSL_CTX_set_options(ctx, SSL_OP_IGNORE_UNEXPECTED_EOF);
         SSL_CTX_set_mode(ctx, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
-        SSL_CTX_set_default_verify_paths(ctx);
+        LoadTrustStore(ctx);
         ERR_clear_error();
         return ctx;
+    }
+
+    // OpenSSL's default places, SSL_CERT_FILE and SSL_CERT_DIR honoured. The hashed folder is
+    // looked up per certificate as needed; the whole bundle file is parsed into memory only when
+    // it is named explicitly or when there is no such folder, so a long-running monitor does not
+    // keep every trusted certificate of the system in memory.
+    static void LoadTrustStore(SSL_CTX* ctx) {
+        const std::string file = EnvText(X509_get_default_cert_file_env());
+        std::string dir = EnvText(X509_get_default_cert_dir_env());
+        if (dir.empty())
+            dir = X509_get_default_cert_dir();
+        if (!file.empty())
+            SSL_CTX_load_verify_file(ctx, file.c_str());
+        struct stat st {};
+        if (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            SSL_CTX_load_verify_dir(ctx, dir.c_str());
+        else if (file.empty())
+            SSL_CTX_load_verify_file(ctx, X509_get_default_cert_file());
     }
 
     std::mutex mutex_;

@@ -96,7 +96,10 @@ std::string TServiceControl::BuildUnit(const std::string& programPath, const std
         if (ec)
             absolute = configPath;
         workingDirectory = "WorkingDirectory=" + EscapeSpecifiers(absolute.parent_path().string()) + "\n";
-        exec += " " + QuoteUnitArgument("./" + absolute.filename().string());
+        std::string relative = "./";
+        relative += absolute.filename().string();
+        exec += ' ';
+        exec += QuoteUnitArgument(relative);
     }
     std::string unit = "# ";
     unit += ServiceDisplayName;

@@ -10,7 +10,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
 
 namespace hostaq {
 namespace {
@@ -84,6 +87,23 @@ TEST_F(Tls, SystemStoreWithoutTheTestCaRejectsIt) {
     auto server = Server(pki_->Localhost);
     EXPECT_FALSE(http.DoRequest("GET", server->Url("/", "https", "localhost")));
     EXPECT_THAT(http.LastErrorDesc(), HasSubstr("unable to get local issuer certificate"));
+}
+
+TEST_F(Tls, HashedCertificateFolderAloneIsTrusted) {
+    // A store made like the system's: one file per certificate, named by its subject hash.
+    test::TTempDir hashed;
+    BIO* bio = BIO_new_mem_buf(pki_->CA.CertPem.data(), static_cast<int>(pki_->CA.CertPem.size()));
+    X509* ca = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr);
+    BIO_free(bio);
+    ASSERT_NE(ca, nullptr);
+    char name[16];
+    std::snprintf(name, sizeof name, "%08lx.0", X509_subject_name_hash(ca));
+    X509_free(ca);
+    test::WriteFileText(hashed.File(name), pki_->CA.CertPem);
+    test::TEnvGuard noFile("SSL_CERT_FILE", "");
+    test::TEnvGuard dir("SSL_CERT_DIR", hashed.Path());
+    auto server = Server(pki_->Localhost);
+    ASSERT_TRUE(http.DoRequest("GET", server->Url("/", "https", "localhost"))) << http.LastErrorDesc();
 }
 
 TEST_F(Tls, VerificationOffAcceptsASelfSignedServer) {
