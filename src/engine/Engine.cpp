@@ -44,27 +44,22 @@ TEngine::TEngine(TEventLoop& loop, TPresenter& presenter, const TEngineServices&
     : TimerUpdate(loop, 1000), TimerUpdateAnim(loop, 250), TimerRunProgram(loop, 1000),
       TimerDiscRunProgram(loop, 1000), TimerStartService(loop, 30000), TimerDialer(loop, 1000), loop_(loop),
       presenter_(presenter), services_(services) {
+    // Every seam the caller left empty takes the program's own implementation.
     const TEngineServices defaults = DefaultEngineServices();
-    if (!services_.WebChecker)
-        services_.WebChecker = defaults.WebChecker;
-    if (!services_.Updater)
-        services_.Updater = defaults.Updater;
-    if (!services_.Mailer)
-        services_.Mailer = defaults.Mailer;
-    if (!services_.Launcher)
-        services_.Launcher = defaults.Launcher;
-    if (!services_.Broadcaster)
-        services_.Broadcaster = defaults.Broadcaster;
-    if (!services_.SessionEnd)
-        services_.SessionEnd = defaults.SessionEnd;
-    if (!services_.Dialer)
-        services_.Dialer = defaults.Dialer;
-    if (!services_.VersionCheck)
-        services_.VersionCheck = defaults.VersionCheck;
-    if (!services_.Resolve)
-        services_.Resolve = defaults.Resolve;
-    if (!services_.TrimWorkingSet)
-        services_.TrimWorkingSet = defaults.TrimWorkingSet;
+    auto fill = [](auto& seam, const auto& fallback) {
+        if (!seam)
+            seam = fallback;
+    };
+    fill(services_.WebChecker, defaults.WebChecker);
+    fill(services_.Updater, defaults.Updater);
+    fill(services_.Mailer, defaults.Mailer);
+    fill(services_.Launcher, defaults.Launcher);
+    fill(services_.Broadcaster, defaults.Broadcaster);
+    fill(services_.SessionEnd, defaults.SessionEnd);
+    fill(services_.Dialer, defaults.Dialer);
+    fill(services_.VersionCheck, defaults.VersionCheck);
+    fill(services_.Resolve, defaults.Resolve);
+    fill(services_.TrimWorkingSet, defaults.TrimWorkingSet);
 
     const TDateTime now = Now();
     nextCheckTime_ = now.AddDays(365);

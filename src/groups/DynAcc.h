@@ -9,6 +9,8 @@
 namespace hostaq {
 
 inline constexpr int MaxHostsPerGroup = 20;
+// A stored mail exchanger of this text, like an empty one, means none.
+inline constexpr const char* NoMailExchanger = "< Not Required >";
 
 // Update systems of a group.
 enum TUpdateSystem : int { SystemHostaq = 0, SystemStatdns = 1, SystemCustom = 2 };

@@ -3,6 +3,7 @@
 #include "config/ConfigKeys.h"
 #include "config/IniFile.h"
 #include "config/Scramble.h"
+#include "config/Text.h"
 #include "groups/DynAcc.h"
 #include "groups/UpdateUrl.h"
 
@@ -12,16 +13,6 @@
 namespace hostaq {
 
 namespace {
-
-constexpr const char* NoMailExchanger = "< Not Required >";
-
-std::string Trimmed(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
-        s.remove_suffix(1);
-    return std::string(s);
-}
 
 std::string UpperAscii(std::string s) {
     for (char& c : s)
@@ -40,7 +31,7 @@ std::string GroupHosts(const std::string& path, const std::string& group) {
     for (int i = 1; i <= hosts; ++i) {
         if (i > 1)
             list += ",";
-        list += Trimmed(IniReadString(path, group, "Host" + std::to_string(i), ""));
+        list += TrimBlanks(IniReadString(path, group, "Host" + std::to_string(i), ""));
     }
     return list;
 }
@@ -133,7 +124,7 @@ std::string PlaceholderValue(const std::string& placeholder, const std::string& 
     if (name == "%WILDCARD%")
         return ReadBoolChecked(configPath, groupName, "Wildcard", true) ? "ON" : "OFF";
     if (name == "%MX%") {
-        const std::string mx = Trimmed(IniReadString(configPath, groupName, "MailEx", ""));
+        const std::string mx = TrimBlanks(IniReadString(configPath, groupName, "MailEx", ""));
         return mx == NoMailExchanger ? std::string() : mx;
     }
     if (name == "%BACKMX%")

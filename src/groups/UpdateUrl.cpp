@@ -3,6 +3,7 @@
 #include "config/ConfigKeys.h"
 #include "config/IniFile.h"
 #include "config/Scramble.h"
+#include "config/Text.h"
 #include "groups/DynAcc.h"
 #include "groups/Profile.h"
 #include "net/Url.h"
@@ -13,18 +14,8 @@ namespace hostaq {
 
 namespace {
 
-constexpr const char* NoMailExchanger = "< Not Required >";
-
-std::string Trimmed(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
-        s.remove_suffix(1);
-    return std::string(s);
-}
-
 std::string ServerHost(const std::string& path, const TConfigKey& key) {
-    std::string host = Trimmed(ReadString(path, key));
+    std::string host = TrimBlanks(ReadString(path, key));
     return host.empty() ? std::string(key.Default) : host;
 }
 
@@ -67,7 +58,7 @@ TUpdateRequest BuildUpdateURL(const std::string& path, const std::string& groupN
     std::vector<std::string> trimmed;
     for (int i = 1; i <= hosts; ++i) {
         raw.push_back(IniReadString(path, groupName, "Host" + std::to_string(i), ""));
-        trimmed.push_back(Trimmed(raw.back()));
+        trimmed.push_back(TrimBlanks(raw.back()));
     }
     for (const std::string& host : trimmed)
         req.HostText += host + "\r\n";
