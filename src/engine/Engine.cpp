@@ -430,7 +430,8 @@ void TEngine::ApplyAutoCheck(bool checked) {
     presenter_.ShowInfo(InfoValues());
 }
 
-void TEngine::RefreshAll() {
+// The group list, the connection kind and the forced-refresh interval, as every refresh needs them.
+void TEngine::LoadGroupsAndConnection() {
     groupCounts_ = CountGroups(ConfigPath());
     groupNames_ = groupCounts_.Names;
     if (ReadDirectConnect())
@@ -438,6 +439,10 @@ void TEngine::RefreshAll() {
     else
         connectionKind_ = ReadBool(Keys::UseProxy, false) ? ConnectionProxy : ConnectionLan;
     forceUpdateDays_ = std::clamp(ReadInteger(Keys::ForceUpdateInt), 1, 365);
+}
+
+void TEngine::RefreshAll() {
+    LoadGroupsAndConnection();
     ComputeLastUpdate();
     updatedAddress_ = ReadAddressChecked(Keys::UpdateIP, FirstHostAddress());
     shownUpdatedAddress_ = updatedAddress_;
@@ -447,13 +452,7 @@ void TEngine::RefreshAll() {
 }
 
 void TEngine::LoadForReport() {
-    groupCounts_ = CountGroups(ConfigPath());
-    groupNames_ = groupCounts_.Names;
-    if (ReadDirectConnect())
-        connectionKind_ = services_.Dialer->Available() ? ConnectionDialUp : ConnectionLan;
-    else
-        connectionKind_ = ReadBool(Keys::UseProxy, false) ? ConnectionProxy : ConnectionLan;
-    forceUpdateDays_ = std::clamp(ReadInteger(Keys::ForceUpdateInt), 1, 365);
+    LoadGroupsAndConnection();
     checkInterval_ = std::clamp(ReadInteger(Keys::CheckingInt), 5, 59);
     retryMinutes_ = ReadRetryMinutes();
     autoCheck_ = ReadBool(Keys::AutoCheck) && !groupNames_.empty();

@@ -168,6 +168,7 @@ private:
     void SendReport();
     void Broadcast(const char* messageName, const std::string& address);
     void Trim();
+    void LoadGroupsAndConnection();
     void AnimationTick();
     void FinishUpdateRun();
     void AfterOfflineActions();
