@@ -1,6 +1,7 @@
 #include "groups/HostList.h"
 #include "config/IniFile.h"
 
+#include "FuzzCorpus.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,10 @@ TEST(HostListURLTest, UsesTheAccountHost) {
     EXPECT_EQ(HostListURL(path), "https://account.hostaq.example/text/gethostlist");
     IniWriteString(path, "Options", "AccountHost", "127.0.0.1:4433");
     EXPECT_EQ(HostListURL(path), "https://127.0.0.1:4433/text/gethostlist");
+}
+
+TEST(GroupsCorpus, EveryInputPassesTheFuzzChecks) {
+    EXPECT_GE(test::ReplayCorpusThroughFuzzTarget("groups"), 5);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "config/ErrorReporter.h"
 
+#include "FuzzCorpus.h"
+
 #include <gtest/gtest.h>
 
 namespace hostaq {
@@ -77,6 +79,13 @@ TEST(ParseCheckPage, ListTextOverloadReportsUnusableLines) {
     SetWarningReporter(old);
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].find("\"oops\""), std::string::npos);
+}
+
+// The fuzz corpus, replayed with warnings silenced.
+TEST(CheckPageCorpus, EveryInputPassesTheFuzzChecks) {
+    const TErrorReporter old = SetWarningReporter({});
+    EXPECT_GE(test::ReplayCorpusThroughFuzzTarget("ipdetect"), 5);
+    SetWarningReporter(old);
 }
 
 } // namespace
