@@ -100,8 +100,9 @@ TEST(HttpResponse, FuzzCorpusReplays) {
         const bool ok = ParseHttpResponse(bytes, "GET", r, error);
         EXPECT_LE(r.Document.size(), MaxResponseBody);
         EXPECT_EQ(ok, error == 0);
-        if (name.rfind("ok-", 0) == 0 || name.rfind("fail-", 0) == 0)
+        if (name.rfind("ok-", 0) == 0 || name.rfind("fail-", 0) == 0) {
             EXPECT_EQ(ok, name[0] == 'o');
+        }
     });
     EXPECT_GE(files, 8);
 }
