@@ -8,12 +8,14 @@
 #include "config/Stamp.h"
 #include "config/Version.h"
 
+#include "EnvGuard.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 #include <regex>
 
 using namespace hostaq;
+using hostaq::test::TEnvGuard;
 using hostaq::test::TTempDir;
 using hostaq::test::WriteFileText;
 
@@ -172,26 +174,17 @@ class LocateTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(programDir);
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        oldXdg = old ? old : "";
-        hadXdg = old != nullptr;
-        ::setenv("XDG_CONFIG_HOME", dir.File("xdg").c_str(), 1);
         SetErrorReporter([this](const std::string& text) { errors.push_back(text); });
     }
     void TearDown() override {
-        if (hadXdg)
-            ::setenv("XDG_CONFIG_HOME", oldXdg.c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
         SetErrorReporter({});
         SetConfigPath("");
         SetHostaqEdition(true);
     }
     TTempDir dir;
+    TEnvGuard xdg{"XDG_CONFIG_HOME", dir.File("xdg")};
     std::string programDir = dir.File("bin");
     std::string program = programDir + "/hostaq";
-    std::string oldXdg;
-    bool hadXdg = false;
     std::vector<std::string> errors;
 };
 

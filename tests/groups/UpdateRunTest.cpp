@@ -3,10 +3,9 @@
 #include "config/Version.h"
 #include "groups/DynAccUpdate.h"
 
+#include "EnvGuard.h"
 #include "TestCerts.h"
 #include "UpdateRunFixture.h"
-
-#include <cstdlib>
 
 using namespace hostaq;
 
@@ -214,15 +213,8 @@ TEST_F(UpdateRunTest, ControllerGoneBeforeItsWorkerEnds) {
 TEST_F(UpdateRunTest, SystemProxyCarriesTheRequestWhenUseProxyIsNotSet) {
     SavePlain("G", Group({"a"}));
     Set("Options", "UpdateHost", "members.hostaq.example");
-    const char* old = std::getenv("http_proxy");
-    const std::string saved = old ? old : "";
-    setenv("http_proxy", Provider.HostPort().c_str(), 1);
-    const UpdateResultClass result = Send("G");
-    if (old)
-        setenv("http_proxy", saved.c_str(), 1);
-    else
-        unsetenv("http_proxy");
-    EXPECT_EQ(result, 0);
+    test::TEnvGuard proxy("http_proxy", Provider.HostPort());
+    EXPECT_EQ(Send("G"), 0);
     ASSERT_EQ(Provider.Requests().size(), 1u);
     EXPECT_EQ(
         Provider.Requests()[0].Target.rfind("http://members.hostaq.example:80/nic/update?system=hostaq&", 0),

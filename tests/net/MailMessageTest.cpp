@@ -1,5 +1,6 @@
 // The mail message as it travels: header order, recipients, the charset and transfer encoding
 // of the text part, encoded subjects, attachments; and the envelope of a recipient list.
+#include "EnvGuard.h"
 #include "config/DateTime.h"
 #include "net/MimeAddress.h"
 #include "net/MimeMess.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 
 namespace hostaq {
 namespace {
@@ -58,9 +60,8 @@ TEST(MailMessage, HeaderFieldsComeInTheirOrder) {
 }
 
 TEST(MailMessage, DateIsRfc822WithTheLocalOffset) {
-    const char* old = std::getenv("TZ");
-    const std::string saved = old ? old : "";
-    ::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+    std::optional<test::TEnvGuard> tz;
+    tz.emplace("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
     ::tzset();
     EXPECT_EQ(FormatRfc822Date(TDateTime::FromParts(2007, 12, 31, 23, 59, 7)),
               "Mon, 31 Dec 2007 23:59:07 +0100");
@@ -68,7 +69,7 @@ TEST(MailMessage, DateIsRfc822WithTheLocalOffset) {
     ::setenv("TZ", "EST5EDT,M3.2.0,M11.1.0", 1);
     ::tzset();
     EXPECT_EQ(FormatRfc822Date(TDateTime::FromParts(2008, 1, 2, 3, 4, 5)), "Wed, 2 Jan 2008 03:04:05 -0500");
-    old ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
+    tz.reset();
     ::tzset();
 }
 

@@ -1,4 +1,5 @@
 #include "platform/Autostart.h"
+#include "EnvGuard.h"
 #include "PlatformConfig.h"
 #include "config/ConfigKeys.h"
 
@@ -54,15 +55,8 @@ TEST_F(AutostartTest, ExecQuotesThePathAsDesktopEntriesRequire) {
 }
 
 TEST_F(AutostartTest, DefaultFolderFollowsXdgConfigHome) {
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = old != nullptr ? old : "";
-    ::setenv("XDG_CONFIG_HOME", "/home/someone/.cfg", 1);
-    EXPECT_EQ(TAutostart::DefaultFolder(), "/home/someone/.cfg/autostart");
+    test::TEnvGuard xdg("XDG_CONFIG_HOME", "/home/someone/.cfg");
     EXPECT_EQ(TAutostart().EntryPath(), "/home/someone/.cfg/autostart/hostaq.desktop");
-    if (old != nullptr)
-        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(AutostartTest, ServiceClearsAndDisablesStartWithWindows) {

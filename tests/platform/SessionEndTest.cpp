@@ -97,16 +97,6 @@ TEST_F(SessionEndTest, StandByAndHibernateAreNotRequestedWhereNotAllowed) {
     EXPECT_FALSE(accepted);
 }
 
-TEST_F(SessionEndTest, CapabilitiesFollowLogindsAnswers) {
-    TFakeLogind::TOptions options;
-    options.CanSuspend = "challenge"; // allowed after asking for rights
-    options.CanHibernate = "no";
-    TFakeLogind logind(bus_.Address(), options);
-    TLogindSessionEnd sessionEnd(bus_.Address());
-    EXPECT_TRUE(sessionEnd.CanSuspend());
-    EXPECT_FALSE(sessionEnd.CanHibernate());
-}
-
 TEST_F(SessionEndTest, AfterOfflineListOffersOnlyWhatTheMachineAllows) {
     // The engine builds "After offline:" from the answers of logind: Suspend at index 5 only when
     // the machine can suspend, Hibernate at 6 only when it can also hibernate.

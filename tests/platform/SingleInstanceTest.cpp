@@ -1,5 +1,9 @@
 #include "platform/SingleInstance.h"
+#include "EnvGuard.h"
 #include "TempDir.h"
+#ifdef HOSTAQ_BINARY
+#include "ProgramRunner.h"
+#endif
 
 #include <cerrno>
 #include <chrono>
@@ -126,63 +130,26 @@ TEST(SingleInstanceTest, OnlyTheExactRequestShowsTheWindow) {
     EXPECT_EQ(requests.Count(), 1);
 }
 
-#ifdef HOSTAQ_PROGRAM
+#ifdef HOSTAQ_BINARY
 // The tray program (without a display: the monitor) started twice: the second ends at once and
 // the first goes on.
 TEST(SingleInstanceTest, TheProgramRunsOnce) {
     TTempDir dir;
+    test::TEnvGuard runtime("XDG_RUNTIME_DIR", dir.Path());
+    test::TEnvGuard home("HOME", dir.Path());
+    test::TEnvGuard config("XDG_CONFIG_HOME", dir.Path());
     // An argument starting with "/" is a switch: the file is named from the folder it runs in.
-    const std::string config = "./hostaq.ini";
-    std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + dir.Path(), "HOME=" + dir.Path(),
-                                    "XDG_CONFIG_HOME=" + dir.Path(), "PATH=/usr/bin:/bin"};
-    std::vector<char*> envp;
-    for (std::string& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    auto spawn = [&] {
-        char* argv[] = {const_cast<char*>(HOSTAQ_PROGRAM), const_cast<char*>(config.c_str()), nullptr};
-        posix_spawn_file_actions_t actions;
-        ::posix_spawn_file_actions_init(&actions);
-        ::posix_spawn_file_actions_addchdir_np(&actions, dir.Path().c_str());
-        ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        sigset_t none;
-        sigemptyset(&none);
-        posix_spawnattr_t attr;
-        ::posix_spawnattr_init(&attr);
-        ::posix_spawnattr_setsigmask(&attr, &none);
-        ::posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
-        pid_t pid = -1;
-        ::posix_spawn(&pid, argv[0], &actions, &attr, argv, envp.data());
-        ::posix_spawn_file_actions_destroy(&actions);
-        ::posix_spawnattr_destroy(&attr);
-        return pid;
-    };
-    auto waitExit = [](pid_t pid, int seconds) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        int status = 0;
-        while (std::chrono::steady_clock::now() < until) {
-            if (::waitpid(pid, &status, WNOHANG) == pid)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            ::usleep(20000);
-        }
-        return -1;
-    };
-
-    const pid_t first = spawn();
-    ASSERT_GT(first, 0);
+    test::THostaqProcess first(dir.Path(), {"./hostaq.ini"});
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!std::filesystem::exists(dir.File("Hostaq_Updater.sock")) &&
            std::chrono::steady_clock::now() < until)
         ::usleep(20000);
     ASSERT_TRUE(std::filesystem::exists(dir.File("Hostaq_Updater.sock")));
 
-    const pid_t second = spawn();
-    EXPECT_EQ(waitExit(second, 10), 0) << "the second instance ends at once";
-    EXPECT_EQ(::waitpid(first, nullptr, WNOHANG), 0) << "the first goes on";
-
-    ::kill(first, SIGTERM);
-    EXPECT_EQ(waitExit(first, 20), 0);
+    EXPECT_EQ(test::RunHostaq(dir.Path(), {"./hostaq.ini"}), 0) << "the second instance ends at once";
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Hostaq_Updater.sock"))) << "the first goes on";
+    first.Signal(SIGTERM);
+    EXPECT_EQ(first.Wait(), 0) << "the first went on until asked to stop";
     EXPECT_FALSE(std::filesystem::exists(dir.File("Hostaq_Updater.sock")));
 }
 #endif
