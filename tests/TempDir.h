@@ -18,9 +18,13 @@ public:
         path_ = tmpl;
     }
     ~TTempDir() {
+        // Read-only folders made by a test are opened again so everything can go.
         std::error_code ec;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ec))
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(path_, ec);
     }
     TTempDir(const TTempDir&) = delete;

@@ -8,8 +8,8 @@
 namespace hostaq {
 namespace {
 
-using test::ReadText;
-using test::WriteText;
+using test::ReadFileText;
+using test::WriteFileText;
 
 class ListBoxLogTest : public test::TLogFixture {
 protected:
@@ -28,18 +28,6 @@ protected:
 
     TVemoListBoxLog list_;
 };
-
-TEST_F(ListBoxLogTest, DefaultsOfThePublishedProperties) {
-    EXPECT_EQ(list_.LogFileName(), "");
-    EXPECT_TRUE(list_.LogToScreen());
-    EXPECT_TRUE(list_.LogToFile());
-    EXPECT_EQ(list_.MaxLogLine(), 500);
-    EXPECT_EQ(list_.MyAppName(), "Vemo Application");
-    EXPECT_EQ(list_.DateFormat(), "MM/dd/yyyy");
-    EXPECT_EQ(list_.TimeFormat(), "HH:mm:ss");
-    EXPECT_EQ(list_.Count(), 0);
-    EXPECT_EQ(list_.ItemIndex(), -1);
-}
 
 TEST_F(ListBoxLogTest, MaxLogLineDropsTheOldestItem) {
     list_.SetMaxLogLine(3);
@@ -75,11 +63,11 @@ TEST_F(ListBoxLogTest, NewFileHasTheHeaderAndEntryLinesByteForByte) {
     EXPECT_TRUE(Add(LogProcess, "Update process starts."));
     clock_.AdvanceSecs(1);
     EXPECT_TRUE(Add(LogError, "failed"));
-    EXPECT_EQ(ReadText(file), "Hostaq Updater - Version 3.2.0 (Build 17) - Beta log file. Created on "
-                              "14:03:22 - 12/31/2007.\n"
-                              "\n"
-                              "[005] - 14:03:22 - 12/31/2007 - Update process starts.\n"
-                              "[004] - 14:03:23 - 12/31/2007 - failed\n");
+    EXPECT_EQ(ReadFileText(file), "Hostaq Updater - Version 3.2.0 (Build 17) - Beta log file. Created on "
+                                  "14:03:22 - 12/31/2007.\n"
+                                  "\n"
+                                  "[005] - 14:03:22 - 12/31/2007 - Update process starts.\n"
+                                  "[004] - 14:03:23 - 12/31/2007 - failed\n");
     EXPECT_EQ(list_.Item(0),
               (TLogItem{" 14:03:22 - 12/31/2007 - Update process starts.", ColourCodeProcess}));
 
@@ -90,16 +78,16 @@ TEST_F(ListBoxLogTest, NewFileHasTheHeaderAndEntryLinesByteForByte) {
 
 TEST_F(ListBoxLogTest, EveryKindHasItsMarkerAndColour) {
     const std::string file = dir_.File("kinds.log");
-    WriteText(file, ""); // an existing file gets no header
+    WriteFileText(file, ""); // an existing file gets no header
     list_.SetLogFileName(file);
     list_.SetDateFormat("yyyy");
     list_.SetTimeFormat("HH");
     const int kinds[] = {LogError, LogWarning, LogProcess, LogNormal, LogMinor, LogProgram, 6, -1};
     for (int kind : kinds)
         Add(kind, "k");
-    EXPECT_EQ(ReadText(file), "[004] - 23 - 2007 - k\n[003] - 23 - 2007 - k\n[005] - 23 - 2007 - k\n"
-                              "[002] - 23 - 2007 - k\n[006] - 23 - 2007 - k\n[001] - 23 - 2007 - k\n"
-                              "[007] - 23 - 2007 - k\n[007] - 23 - 2007 - k\n");
+    EXPECT_EQ(ReadFileText(file), "[004] - 23 - 2007 - k\n[003] - 23 - 2007 - k\n[005] - 23 - 2007 - k\n"
+                                  "[002] - 23 - 2007 - k\n[006] - 23 - 2007 - k\n[001] - 23 - 2007 - k\n"
+                                  "[007] - 23 - 2007 - k\n[007] - 23 - 2007 - k\n");
     std::vector<int> codes;
     for (const TLogItem& item : list_.Items())
         codes.push_back(item.ColourCode);
@@ -129,30 +117,30 @@ TEST_F(ListBoxLogTest, SwitchesAndLineBreaks) {
     list_.SetLogToScreen(false);
     Add(LogNormal, "file only");
     EXPECT_EQ(list_.Count(), 1);
-    EXPECT_NE(ReadText(file).find("[002] - 23:59:00 - 12/31/2007 - file only\n"), std::string::npos);
+    EXPECT_NE(ReadFileText(file).find("[002] - 23:59:00 - 12/31/2007 - file only\n"), std::string::npos);
 
     // A text from outside cannot forge a second line in the file.
     list_.SetLogToScreen(true);
     Add(LogNormal, "two\r\n[004] - lines");
-    EXPECT_NE(ReadText(file).find("- two  [004] - lines\n"), std::string::npos);
+    EXPECT_NE(ReadFileText(file).find("- two  [004] - lines\n"), std::string::npos);
     EXPECT_EQ(list_.Item(1).Text, " 23:59:00 - 12/31/2007 - two  [004] - lines");
 }
 
 TEST_F(ListBoxLogTest, ReloadMapsMarkersBackAndKeepsTheTail) {
     const std::string file = dir_.File("reload.log");
-    WriteText(file, "Vemo Application log file. Created on 10:00:00 - 01/02/2007.\r\n"
-                    "\r\n"
-                    "[004] - 10:00:00 - 01/02/2007 - failed\r\n"
-                    "[001] - 10:00:01 - 01/02/2007 - started\n"
-                    "[002] - normal\n"
-                    "[003] - warning\n"
-                    "[005] - process\n"
-                    "\n"
-                    "[006] - minor\n"
-                    "[007] - other kind\n"
-                    "[zzz] - odd marker\n"
-                    "x [ short\n"
-                    "[004]");
+    WriteFileText(file, "Vemo Application log file. Created on 10:00:00 - 01/02/2007.\r\n"
+                        "\r\n"
+                        "[004] - 10:00:00 - 01/02/2007 - failed\r\n"
+                        "[001] - 10:00:01 - 01/02/2007 - started\n"
+                        "[002] - normal\n"
+                        "[003] - warning\n"
+                        "[005] - process\n"
+                        "\n"
+                        "[006] - minor\n"
+                        "[007] - other kind\n"
+                        "[zzz] - odd marker\n"
+                        "x [ short\n"
+                        "[004]");
     list_.SetLogFileName(file);
     std::vector<TLogListChange> changes;
     list_.SetOnChange([&](TLogListChange change) { changes.push_back(change); });

@@ -10,8 +10,8 @@
 namespace hostaq {
 namespace {
 
-using test::ReadText;
-using test::WriteText;
+using test::ReadFileText;
+using test::WriteFileText;
 
 class LogSettingsTest : public test::TLogFixture {
 protected:
@@ -26,7 +26,7 @@ TEST_F(LogSettingsTest, StartReadsTheSettingsReloadsAndSaysStarted) {
     IniWriteString(configPath_, "Logging", "MaxLogLines", "3");
     IniWriteString(configPath_, "Options", "DateFormat", "dd.MM.yyyy");
     IniWriteString(configPath_, "Options", "TimeFormat", "HH:nn");
-    WriteText(TodayFile(), "old header\n\n[002] - one\n[003] - two\n[004] - three\n");
+    WriteFileText(TodayFile(), "old header\n\n[002] - one\n[003] - two\n[004] - three\n");
     SetCurrentLogFileName(LogFileNameFor(configPath_));
 
     ApplyLogSettings(false);
@@ -36,8 +36,8 @@ TEST_F(LogSettingsTest, StartReadsTheSettingsReloadsAndSaysStarted) {
     EXPECT_EQ(Items(), (std::vector<TLogItem>{{" two", ColourCodeWarning},
                                               {" three", ColourCodeError},
                                               {" 23:59 - 31.12.2007 - Hostaq Updater started...", 8}}));
-    EXPECT_EQ(ReadText(TodayFile()), "old header\n\n[002] - one\n[003] - two\n[004] - three\n"
-                                     "[001] - 23:59 - 31.12.2007 - Hostaq Updater started...\n");
+    EXPECT_EQ(ReadFileText(TodayFile()), "old header\n\n[002] - one\n[003] - two\n[004] - three\n"
+                                         "[001] - 23:59 - 31.12.2007 - Hostaq Updater started...\n");
 
     ApplyLogSettings(false, true);
     EXPECT_EQ(Items().back().Text, " 23:59 - 31.12.2007 - Hostaq Updater started (as service)...");
@@ -58,7 +58,7 @@ TEST_F(LogSettingsTest, ScreenAndFileSwitchesAndMalformedValues) {
     IniWriteString(configPath_, "Logging", "LogToScreen", "0");
     ApplyLogSettings(false);
     EXPECT_TRUE(Items().empty());
-    EXPECT_NE(ReadText(TodayFile()).find("Hostaq Updater started..."), std::string::npos);
+    EXPECT_NE(ReadFileText(TodayFile()).find("Hostaq Updater started..."), std::string::npos);
 }
 
 TEST_F(LogSettingsTest, RestartShowsTheSameHistory) {
@@ -91,13 +91,14 @@ TEST_F(LogSettingsTest, RotationClosesTheOldFileAndStartsTheNewOne) {
     const std::string newFile = dir_.File("hostaq20080101.log");
     EXPECT_EQ(CurrentLogFileName(), newFile);
     EXPECT_EQ(ReadString(Keys::LogFile), newFile);
-    const std::string oldText = ReadText(TodayFile());
+    const std::string oldText = ReadFileText(TodayFile());
     EXPECT_EQ(oldText.substr(oldText.find("[001]")),
               "[001] - 23:59:00 - 12/31/2007 - Hostaq Updater started...\n"
               "[002] - 23:59:00 - 12/31/2007 - before midnight\n"
               "[002] - 00:01:00 - 01/01/2008 - Rotating log file...\n");
-    EXPECT_EQ(ReadText(newFile), BuildUserAgent() + " log file. Created on 00:01:00 - 01/01/2008.\n\n"
-                                                    "[001] - 00:01:00 - 01/01/2008 - Rotating log file...\n");
+    EXPECT_EQ(ReadFileText(newFile), BuildUserAgent() +
+                                         " log file. Created on 00:01:00 - 01/01/2008.\n\n"
+                                         "[001] - 00:01:00 - 01/01/2008 - Rotating log file...\n");
     EXPECT_EQ(Items(), (std::vector<TLogItem>{{" 00:01:00 - 01/01/2008 - Rotating log file...", 8}}));
     EXPECT_FALSE(RotateLogIfDue());
 }

@@ -14,8 +14,8 @@
 namespace hostaq {
 namespace {
 
-using test::ReadText;
-using test::WriteText;
+using test::ReadFileText;
+using test::WriteFileText;
 
 using TEntries = std::vector<std::pair<int, std::string>>;
 
@@ -69,8 +69,8 @@ TEST_F(LogTest, EntryReachesListFileAndSinks) {
     const int id = CollectEntries();
     AddLog(LogProcess, "Update process starts.");
     EXPECT_EQ(ListTexts(), std::vector<std::string>{" 23:59:00 - 12/31/2007 - Update process starts."});
-    EXPECT_EQ(ReadText(file), "Vemo Application log file. Created on 23:59:00 - 12/31/2007.\n\n"
-                              "[005] - 23:59:00 - 12/31/2007 - Update process starts.\n");
+    EXPECT_EQ(ReadFileText(file), "Vemo Application log file. Created on 23:59:00 - 12/31/2007.\n\n"
+                                  "[005] - 23:59:00 - 12/31/2007 - Update process starts.\n");
     EXPECT_EQ(entries_, (TEntries{{LogProcess, "Update process starts."}}));
     EXPECT_EQ(FormatLogLine("x"), "23:59:00 - 12/31/2007 - x");
 
@@ -107,7 +107,7 @@ TEST_F(LogTest, LogPathIsAFolder) {
     // Tried again with every entry: once it works the entry lands, and a new failure is told.
     ASSERT_EQ(::rmdir(bad.c_str()), 0);
     AddLog(LogNormal, "third");
-    EXPECT_NE(ReadText(bad).find("[002] - 23:59:00 - 12/31/2007 - third\n"), std::string::npos);
+    EXPECT_NE(ReadFileText(bad).find("[002] - 23:59:00 - 12/31/2007 - third\n"), std::string::npos);
     ASSERT_EQ(::unlink(bad.c_str()), 0);
     ASSERT_EQ(::mkdir(bad.c_str(), 0700), 0);
     testing::internal::CaptureStderr();
@@ -118,10 +118,10 @@ TEST_F(LogTest, LogPathIsAFolder) {
 
 TEST_F(LogTest, LogPathUnderARegularFile) {
     const std::string blocker = dir_.File("plain");
-    WriteText(blocker, "not a folder");
+    WriteFileText(blocker, "not a folder");
     CollectEntries();
     ExpectFailureReportedOnce(blocker + "/hostaq20071231.log");
-    EXPECT_EQ(ReadText(blocker), "not a folder");
+    EXPECT_EQ(ReadFileText(blocker), "not a folder");
 }
 
 TEST_F(LogTest, ReadOnlyLogFolder) {
@@ -163,7 +163,7 @@ TEST_F(LogTest, LoggingFromASinkIsDeliveredAfterTheEntry) {
     });
     EXPECT_NO_THROW(AddLog(LogNormal, "outer"));
     EXPECT_EQ(entries_, (TEntries{{LogNormal, "outer"}, {LogMinor, "from the view"}, {LogMinor, "nested"}}));
-    EXPECT_EQ(ReadText(file).substr(ReadText(file).find("\n\n") + 2),
+    EXPECT_EQ(ReadFileText(file).substr(ReadFileText(file).find("\n\n") + 2),
               "[002] - 23:59:00 - 12/31/2007 - outer\n"
               "[006] - 23:59:00 - 12/31/2007 - from the view\n"
               "[006] - 23:59:00 - 12/31/2007 - nested\n");
@@ -196,7 +196,7 @@ TEST_F(LogTest, EntriesFromManyThreadsStayWholeLines) {
         w.join();
     EXPECT_EQ(seen.load(), Threads * PerThread);
     EXPECT_EQ(LogList().Count(), 50);
-    const std::string text = ReadText(file);
+    const std::string text = ReadFileText(file);
     int lines = 0;
     for (std::size_t pos = 0, nl; (nl = text.find('\n', pos)) != std::string::npos; pos = nl + 1) {
         const std::string line = text.substr(pos, nl - pos);
