@@ -68,19 +68,6 @@ TEST(ParseCheckPage, WithoutAPublicAddressTheLastLineIsKept) {
     EXPECT_EQ(ParseCheckPage("", local), "");
 }
 
-TEST(ParseCheckPage, ListTextOverloadReportsUnusableLines) {
-    std::vector<std::string> warnings;
-    ResetReportedWarnings();
-    const TErrorReporter old = SetWarningReporter([&](const std::string& t) { warnings.push_back(t); });
-    EXPECT_EQ(ParseCheckPage("10.1.2.3\n203.0.113.7", std::string_view("oops\r\n10.0.0.0-10.255.255.255")),
-              "203.0.113.7");
-    EXPECT_EQ(ParseCheckPage("10.1.2.3\n203.0.113.7", std::string_view("oops\r\n10.0.0.0-10.255.255.255")),
-              "203.0.113.7");
-    SetWarningReporter(old);
-    ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_NE(warnings[0].find("\"oops\""), std::string::npos);
-}
-
 // The fuzz corpus, replayed with warnings silenced.
 TEST(CheckPageCorpus, EveryInputPassesTheFuzzChecks) {
     const TErrorReporter old = SetWarningReporter({});

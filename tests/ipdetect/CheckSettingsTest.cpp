@@ -70,11 +70,5 @@ TEST(EngineCheckSettings, ProxyHostAndPortDefaultToTheSystemProxy) {
     EXPECT_EQ(s.ProxyPass, "");
 }
 
-TEST(DetectResultText, NamesTheAddressOrSaysThereIsNone) {
-    ResetMessages();
-    EXPECT_EQ(DetectResultText("203.0.113.7"), "Your public IP address is 203.0.113.7.");
-    EXPECT_EQ(DetectResultText(""), "Cannot detect your public IP address");
-}
-
 } // namespace
 } // namespace hostaq

@@ -4,7 +4,6 @@
 #include "config/Version.h"
 #include "ipdetect/CheckSettings.h"
 #include "log/Log.h"
-#include "net/Base64.h"
 #include "net/MainThread.h"
 #include "net/WorkerThread.h"
 #include "support/CaptureServer.h"
@@ -122,22 +121,6 @@ TEST_F(FindIPProxyTest, MalformedLocalListLineLeavesTheCheckWorkingAndIsLoggedOn
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].first, LogWarning);
     EXPECT_NE(entries[0].second.find("\"10.0.0.1 to 10.0.0.9\""), std::string::npos);
-}
-
-TEST_F(FindIPProxyTest, AsksTheProxyInAbsoluteFormWithItsCredentials) {
-    // The capture server stands in for the proxy and answers with the page itself.
-    auto proxy = CheckIpPage("Current IP Address: 203.0.113.99\r\n");
-    auto* check = NewCheck("http://checkip.invalid/ip");
-    check->ProxyHost = "127.0.0.1";
-    check->ProxyPort = std::to_string(proxy->Port());
-    check->ProxyUser = "puser";
-    check->ProxyPass = "ppass";
-    EXPECT_EQ(Run(check).Address, "203.0.113.99");
-    ASSERT_EQ(proxy->Requests().size(), 1u);
-    const std::string request = proxy->Requests()[0];
-    EXPECT_EQ(request.rfind("GET http://checkip.invalid:80/ip HTTP/1.0\r\n", 0), 0u);
-    EXPECT_NE(request.find("\r\nProxy-Authorization: Basic " + EncodeBase64("puser:ppass") + "\r\n"),
-              std::string::npos);
 }
 
 TEST_F(FindIPProxyTest, EngineSettingsUseTheProxyOnlyWhenSwitchedOn) {
