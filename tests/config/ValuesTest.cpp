@@ -72,11 +72,6 @@ TEST(ScrambleTest, RoundTripsWithFreshTextEachTime) {
     EXPECT_EQ(UnscramblePassword(ScramblePassword("")), "");
 }
 
-TEST(ScrambleTest, KeyComesFromEveryOtherCharacterBackwards) {
-    const std::string key = BuildScrambleKey();
-    EXPECT_EQ(key.size(), 17u);
-}
-
 TEST(ScrambleTest, MalformedStoredTextsGiveEmptyAndSaySo) {
     bool malformed = false;
     EXPECT_EQ(UnscramblePassword("not hexadecimal at all", &malformed), "");
