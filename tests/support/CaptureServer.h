@@ -39,7 +39,6 @@ public:
     // Waits until n requests arrived, at most timeoutMs.
     bool WaitForRequests(std::size_t n, int timeoutMs) const;
     int Connections() const { return server_.Connections(); }
-    int FailedHandshakes() const { return server_.FailedHandshakes(); }
 
 private:
     void Handle(TServerConnection& connection);

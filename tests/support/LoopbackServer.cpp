@@ -185,10 +185,7 @@ void TLoopbackServer::Serve(int fd) {
     if (tls_) {
         ssl = SSL_new(tls_);
         SSL_set_fd(ssl, fd);
-        if (SSL_accept(ssl) != 1) {
-            ++failedHandshakes_;
-            ready = false;
-        }
+        ready = SSL_accept(ssl) == 1;
     }
     if (ready && !stopping_) {
         TServerConnection connection(fd, ssl);

@@ -56,9 +56,8 @@ public:
     TLoopbackServer& operator=(const TLoopbackServer&) = delete;
 
     int Port() const { return port_; }
-    // Connections accepted so far, and TLS handshakes that failed.
+    // Connections accepted so far.
     int Connections() const { return connections_.load(); }
-    int FailedHandshakes() const { return failedHandshakes_.load(); }
 
 private:
     void AcceptLoop();
@@ -71,7 +70,6 @@ private:
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<int> connections_{0};
-    std::atomic<int> failedHandshakes_{0};
     std::mutex mutex_;
     std::set<int> openFds_;
     std::vector<std::thread> threads_;

@@ -44,7 +44,6 @@ public:
     int Port() const { return server_->Port(); }
     std::string HostPort() const { return "127.0.0.1:" + std::to_string(Port()); }
     int Connections() const { return server_->Connections(); }
-    int FailedHandshakes() const { return server_->FailedHandshakes(); }
 
     // Command lines in order, the answers of an AUTH exchange included (as sent, Base64).
     std::vector<std::string> Commands() const;
