@@ -63,23 +63,6 @@ TEST(StripTagsTest, RemovesTagsAndKeepsTheRest) {
     EXPECT_EQ(StripTags(""), "");
 }
 
-TEST(InterpretAnswerTest, OtherLineCountsAreReportedUnderTheGroup) {
-    TAnswer a = InterpretAnswer({"badauth"}, {"a", "b"}, "G", {});
-    ASSERT_EQ(a.Results.size(), 1u);
-    EXPECT_EQ(a.Results[0].Host, "G");
-    EXPECT_EQ(a.WorstClass, 4);
-
-    a = InterpretAnswer({"good", "good", "dnserr"}, {"a", "b"}, "G", {});
-    ASSERT_EQ(a.Results.size(), 3u);
-    for (const THostResult& r : a.Results)
-        EXPECT_EQ(r.Host, "G");
-    EXPECT_EQ(a.WorstClass, 3);
-
-    a = InterpretAnswer({}, {"a"}, "G", {});
-    EXPECT_TRUE(a.Results.empty());
-    EXPECT_EQ(a.WorstClass, 0);
-}
-
 TEST(InterpretAnswerTest, HtmlIsStrippedOnlyFromWhatIsReported) {
     TAnswerRules rules;
     rules.StripHtml = true;
