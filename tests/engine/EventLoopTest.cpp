@@ -67,21 +67,6 @@ TEST_F(TManualLoopTest, HandlerMayDisableOrDeleteTimers) {
     EXPECT_EQ(victimRuns, 0);
 }
 
-TEST_F(TManualLoopTest, WorkerEventsRunOnTheLoopThreadThroughSynchronize) {
-    InstallMainThreadLoop(&Loop);
-    std::atomic<bool> workerDone{false};
-    std::thread::id ranOn;
-    std::thread worker([&] {
-        Synchronize([&] { ranOn = std::this_thread::get_id(); });
-        workerDone = true;
-    });
-    EXPECT_TRUE(Loop.PumpUntil([&] { return ranOn != std::thread::id(); }));
-    worker.join();
-    EXPECT_TRUE(workerDone);
-    EXPECT_EQ(ranOn, std::this_thread::get_id());
-    InstallMainThreadLoop(nullptr);
-}
-
 TEST_F(TManualLoopTest, ClosingTheLoopReleasesAWaitingWorkerWithoutRunningItsEvent) {
     auto loop = std::make_unique<TManualEventLoop>(Clock);
     std::atomic<bool> ran{false}, released{false};
@@ -93,11 +78,6 @@ TEST_F(TManualLoopTest, ClosingTheLoopReleasesAWaitingWorkerWithoutRunningItsEve
     loop.reset();
     worker.join();
     EXPECT_TRUE(released);
-    EXPECT_FALSE(ran);
-    // With no loop installed a worker's event is dropped rather than waited for forever.
-    InstallMainThreadLoop(nullptr);
-    std::thread late([&] { Synchronize([&] { ran = true; }); });
-    late.join();
     EXPECT_FALSE(ran);
 }
 

@@ -1,6 +1,5 @@
 // The main-thread dispatcher and the worker pattern: events on the main thread, several workers
 // in flight, self-freeing workers that are counted, and a loop that ends under waiting workers.
-#include "CaptureServer.h"
 #include "LoopbackServer.h"
 #include "net/HttpWorker.h"
 #include "net/MainThread.h"
@@ -16,8 +15,6 @@
 
 namespace hostaq {
 namespace {
-
-using test::TCaptureServer;
 
 // A worker with events of its own: one per answer line, then one at the end.
 class TLineWorker : public THttpWorker {
@@ -131,29 +128,6 @@ TEST(HttpWorker, FailureCarriesCodeAndText) {
     EXPECT_EQ(got.ErrorCode, WsaEConnRefused);
     EXPECT_EQ(got.ErrorText, "Connection refused");
     EXPECT_TRUE(loop.PumpUntil([] { return LiveWorkers() == 0; }, 5000));
-}
-
-TEST(HttpWorker, ConnectionSettingsReachTheRequest) {
-    TCaptureServer proxy;
-    TPumpedDispatcher loop;
-    TConnectionSettings settings;
-    settings.UseProxy = true;
-    settings.ProxyHost = "127.0.0.1";
-    settings.ProxyPort = std::to_string(proxy.Port());
-    bool done = false;
-    auto* worker = new THttpWorker;
-    worker->SetConnection(settings);
-    worker->URL = "http://checkip.hostaq.example/";
-    worker->OnDone = [&](const THttpResult& r) {
-        EXPECT_TRUE(r.Ok);
-        EXPECT_EQ(r.Lines, std::vector<std::string>{"ok"});
-        done = true;
-    };
-    worker->Start();
-    ASSERT_TRUE(loop.PumpUntil([&] { return done; }, 10000));
-    const std::string request = proxy.Requests()[0];
-    EXPECT_EQ(request.substr(0, request.find("\r\n")), "GET http://checkip.hostaq.example:80/ HTTP/1.0");
-    EXPECT_TRUE(WaitForWorkers(5000));
 }
 
 } // namespace
