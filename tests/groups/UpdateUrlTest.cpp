@@ -64,6 +64,13 @@ TEST_F(UpdateUrlTest, MailExchangerAddsMxThenBackmx) {
               std::string::npos);
 }
 
+TEST_F(UpdateUrlTest, OfflineSendsTheOfflineAddress) {
+    Save("G", Group({"a"}));
+    EXPECT_EQ(BuildUpdateURL(Path, "G", "192.0.2.1", "203.0.113.5", true).URL,
+              "https://members.hostaq.example/nic/update?system=hostaq&hostname=a&myip=203.0.113.5"
+              "&wildcard=ON&offline=YES");
+}
+
 TEST_F(UpdateUrlTest, ValuesAreInsertedAsStoredWithoutEncoding) {
     Save("G", Group({" a b ", "c&d"}));
     const TUpdateRequest r = BuildUpdateURL(Path, "G", "1.2.3.4", "", false);
