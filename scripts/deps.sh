@@ -8,6 +8,10 @@ packages=(
   libssl-dev libsystemd-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   tinyproxy python3 python3-aiosmtpd dbus-daemon
+  ccache
+  # the tray program and its tests
+  qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libx11-dev libxcb1-dev
+  xvfb xauth trayer xdotool x11-utils fonts-dejavu-core
 )
 
 missing=()

@@ -1,6 +1,9 @@
 #include "app/CommandLine.h"
 #include "app/ConfigCommands.h"
 #include "app/MonitorCommands.h"
+#ifdef HOSTAQ_HAS_GUI
+#include "app/GuiMain.h"
+#endif
 #include "config/ConfigPath.h"
 #include "config/Version.h"
 #include "platform/ServiceControl.h"
@@ -33,9 +36,13 @@ int main(int argc, char** argv) {
         std::printf("%s", UsageText().c_str());
         return ExitSuccess;
     case TCommand::Gui:
+#ifdef HOSTAQ_HAS_GUI
+        return RunGui(cl, argc, argv);
+#else
         std::fprintf(stderr, "hostaq: this build has no tray application; running the monitor without a "
                              "window (--headless)\n");
         return RunHeadless(cl);
+#endif
     case TCommand::Headless:
         return RunHeadless(cl);
     case TCommand::Once:

@@ -1,0 +1,76 @@
+#include "ui/loop/QtEventLoop.h"
+#include "engine/EventLoop.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace hostaq {
+namespace {
+
+// Runs Qt's event loop until done holds or the real-time limit passes (worker threads deliver
+// their calls asynchronously; nothing here waits for a timer of its own).
+bool ProcessUntil(const std::function<bool()>& done, int limitMs = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < limitMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    return done();
+}
+
+TEST(QtEventLoopTest, PostedCallsAndWorkerInvokesRunOnTheGuiThreadInOrder) {
+    TQtEventLoop loop;
+    std::vector<int> order;
+    std::atomic<bool> workerDone{false};
+    loop.Post([&] { order.push_back(1); });
+    std::thread worker([&] {
+        // Blocks until the main thread has run the call, as a worker's Synchronize does.
+        loop.Invoke([&] {
+            EXPECT_TRUE(loop.OnLoopThread());
+            order.push_back(2);
+        });
+        workerDone = true;
+    });
+    EXPECT_TRUE(ProcessUntil([&] { return workerDone.load(); }));
+    worker.join();
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+}
+
+TEST(QtEventLoopTest, TimersFireWhileQtRunsAndStopWhenDisabled) {
+    TQtEventLoop loop;
+    TTimer timer(loop, 1);
+    int fired = 0;
+    timer.OnTimer = [&] {
+        if (++fired == 3)
+            timer.SetEnabled(false);
+    };
+    timer.SetEnabled(true);
+    EXPECT_TRUE(ProcessUntil([&] { return fired >= 3; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fired, 3);
+    EXPECT_FALSE(timer.Enabled());
+}
+
+TEST(QtEventLoopTest, QuitEndsRunWithItsCode) {
+    TQtEventLoop loop;
+    TTimer timer(loop, 1);
+    timer.OnTimer = [&] { loop.Quit(7); };
+    timer.SetEnabled(true);
+    EXPECT_EQ(loop.Run(), 7);
+}
+
+TEST(QtEventLoopTest, ClosingReleasesAWaitingWorker) {
+    auto loop = std::make_unique<TQtEventLoop>();
+    bool ran = false;
+    std::thread worker([&] { loop->Invoke([&] { ran = true; }); });
+    // The worker's call is never served (no Qt events are processed): closing lets it go.
+    loop->Close();
+    worker.join();
+    loop.reset();
+    EXPECT_FALSE(ran);
+}
+
+} // namespace
+} // namespace hostaq
