@@ -160,6 +160,7 @@ int RunGroupAdd(const TCommandLine& cl, std::istream& in, std::ostream& out, std
         return ExitFailure;
     IniTidy(path);
     out << "hostaq: group " << name << " saved in " << path << "\n";
+    TellMonitorToReload(path, out, err);
     return ExitSuccess;
 }
 

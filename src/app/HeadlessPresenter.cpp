@@ -1,6 +1,7 @@
 #include "app/HeadlessPresenter.h"
 
 #include "config/Messages.h"
+#include "config/ProviderConstants.h"
 #include "log/Log.h"
 #include "log/LogKind.h"
 
@@ -54,6 +55,7 @@ std::string OneLine(const std::string& text) {
 // The countdown texts of the offline update window.
 constexpr const char* TextScheduled = "The offline update has been scheduled.";
 constexpr const char* TextWithin = "The process will be performed within %d seconds.";
+constexpr const char* TextDownloadPage = "Download page: %s";
 } // namespace
 
 THeadlessPresenter::THeadlessPresenter(TEventLoop& loop, std::FILE* out) : loop_(loop), out_(out) {}
@@ -101,6 +103,15 @@ void THeadlessPresenter::StartOfflineCountdown(std::function<void(bool goAhead)>
         answer(true);
     };
     countdown_->SetEnabled(true);
+}
+
+void THeadlessPresenter::ShowUpdateNotice(const std::string& text, std::function<void()> onClosed) {
+    // The notice's question (visit the download page?) has nobody to answer it: the entry names
+    // the page instead.
+    const std::string news = text.substr(0, text.find_first_of("\r\n"));
+    AddLog(LogNormal, news + " " + FormatText(TextDownloadPage, {DefaultDownloadPage}));
+    if (onClosed)
+        onClosed();
 }
 
 void THeadlessPresenter::Terminate() {

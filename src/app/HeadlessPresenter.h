@@ -25,6 +25,9 @@ public:
     void Notify(TNoticeKind kind, const std::string& text) override;
     bool Confirm(const std::string& text) override;
     void StartOfflineCountdown(std::function<void(bool goAhead)> answer) override;
+    // The notice of a newer version becomes a log entry with the download page; nothing stays
+    // open.
+    void ShowUpdateNotice(const std::string& text, std::function<void()> onClosed) override;
     void Terminate() override;
 
     // The exit status Terminate hands to the loop.

@@ -15,8 +15,10 @@
 #include "platform/ServiceMode.h"
 #include "platform/SingleInstance.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <ostream>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -25,12 +27,16 @@ namespace hostaq {
 namespace {
 // Live workers get this long to end once the monitor stops.
 constexpr int WorkerWaitMs = 15000;
+// --once waits at most this long for the programs of a list it started (their delays).
+constexpr std::int64_t ProgramWaitMs = 10 * 60 * 1000;
 
-sigset_t StopSignals() {
+// The stop signals and SIGHUP, the reload request.
+sigset_t MonitorSignals() {
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGHUP);
     return set;
 }
 
@@ -38,14 +44,15 @@ sigset_t StopSignals() {
 // standard output. Taken down in order: workers waited for, then the engine, then the loop.
 class TMonitorSession {
 public:
-    explicit TMonitorSession(bool isService = false)
-        : presenter_(loop_, stdout), platform_(loop_, presenter_, isService) {
+    // reload: SIGHUP reloads everything; otherwise it is ignored (one-shot use).
+    explicit TMonitorSession(bool isService = false, bool reload = true)
+        : presenter_(loop_, stdout), platform_(loop_, presenter_, isService), reload_(reload) {
         InstallMainThreadLoop(&loop_);
         sink_ = AddLogSink([](int kind, const std::string& text) {
             std::fprintf(stdout, "%s\n", LogEntryLine(kind, text).c_str());
             std::fflush(stdout);
         });
-        const sigset_t set = StopSignals();
+        const sigset_t set = MonitorSignals();
         signalFd_ = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
         TEngineServices services;
         platform_.AddServices(services);
@@ -79,6 +86,11 @@ private:
     void OnSignal() {
         signalfd_siginfo info{};
         while (::read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+            if (info.ssi_signo == SIGHUP) {
+                if (reload_)
+                    engine_->Reload();
+                continue;
+            }
             if (++stopSignals_ == 1)
                 engine_->RequestStop();
             else
@@ -93,6 +105,7 @@ private:
     int sink_ = 0;
     int signalFd_ = -1;
     int stopSignals_ = 0;
+    bool reload_ = true;
 };
 
 void NoteWhenNoGroup(const TEngine& engine) {
@@ -100,10 +113,30 @@ void NoteWhenNoGroup(const TEngine& engine) {
         std::fprintf(stderr, "hostaq: %s holds no host group; add one with --group-add\n",
                      ConfigPath().c_str());
 }
+
+// Runs the loop while cond holds, until the loop is told to quit.
+template <typename Cond> void RunWhile(TPollEventLoop& loop, Cond cond) {
+    while (cond() && !loop.QuitRequested())
+        loop.RunOnce(-1);
+}
+
+// The programs a one-shot run started are started before it ends, each after its list's delay;
+// the wait is bounded.
+void WaitForPrograms(TEngine& engine, TPollEventLoop& loop) {
+    const std::int64_t deadline = loop.NowMs() + ProgramWaitMs;
+    while (engine.ProgramsPending() && !loop.QuitRequested()) {
+        const std::int64_t left = deadline - loop.NowMs();
+        if (left <= 0) {
+            AddLog(LogWarning, "The programs left in the list are not started: the run ends");
+            return;
+        }
+        loop.RunOnce(static_cast<int>(std::min<std::int64_t>(left, 1000)));
+    }
+}
 } // namespace
 
 void BlockStopSignals() {
-    const sigset_t set = StopSignals();
+    const sigset_t set = MonitorSignals();
     ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
@@ -126,6 +159,12 @@ int RunHeadless(const TCommandLine& cl) {
     TSingleInstance instance;
     if (!isService && cl.Command == TCommand::Gui && !ApplySingleInstanceRule(instance))
         return ExitSuccess;
+    // Other programs on this configuration (--group-add) find the monitor here to ask it to
+    // reload.
+    TMonitorLock monitorLock(ConfigPath());
+    int other = 0;
+    if (!monitorLock.Acquire(&other) && other != 0)
+        std::fprintf(stderr, "hostaq: another monitor (pid %d) runs on %s\n", other, ConfigPath().c_str());
     TMonitorSession session(isService);
     ApplyLogSettings(false, isService);
     TEngine& engine = session.Engine();
@@ -144,7 +183,7 @@ int RunHeadless(const TCommandLine& cl) {
 
 int RunOnce(const TCommandLine& cl) {
     PrepareProgram(cl);
-    TMonitorSession session;
+    TMonitorSession session(false, false);
     ApplyLogSettings(false);
     TEngine& engine = session.Engine();
     TPollEventLoop& loop = session.Loop();
@@ -155,17 +194,17 @@ int RunOnce(const TCommandLine& cl) {
     if (!engine.GroupNames().empty()) {
         bool ran = false;
         engine.OnRunFinished = [&ran] { ran = true; };
-        engine.CheckAddress();
-        while (engine.AddressState() == AddressChecking && !loop.QuitRequested())
-            loop.RunOnce(-1);
-        const bool noPublicAddress = IsInLocalList(engine.CurrentAddress(), engine.LocalList());
+        // A dial started by the start-up sequence is this run's check.
+        if (engine.AddressState() != AddressChecking)
+            engine.CheckAddress();
+        RunWhile(loop, [&] { return engine.AddressState() == AddressChecking; });
+        const bool noPublicAddress = engine.CurrentAddressRefused();
         if (!loop.QuitRequested())
             engine.ProcessCheckResult(cl.Force);
-        while (engine.RunInProgress() && !loop.QuitRequested())
-            loop.RunOnce(-1);
+        RunWhile(loop, [&] { return engine.RunInProgress(); });
         // The report mail is part of the run: its outcome is logged before the program ends.
-        while (engine.MailsPending() > 0 && !loop.QuitRequested())
-            loop.RunOnce(-1);
+        RunWhile(loop, [&] { return engine.MailsPending() > 0; });
+        WaitForPrograms(engine, loop);
         if (noPublicAddress || (ran && engine.LastRunClass() >= 3))
             status = ExitFailure;
     }
@@ -173,9 +212,18 @@ int RunOnce(const TCommandLine& cl) {
     if (!loop.QuitRequested())
         engine.RequestStop();
     // The stop path may wait for something still in progress (a second signal ends it).
-    while (!loop.QuitRequested())
-        loop.RunOnce(-1);
+    RunWhile(loop, [] { return true; });
     return status;
+}
+
+void TellMonitorToReload(const std::string& configPath, std::ostream& out, std::ostream& err) {
+    const TReloadRequest request = RequestMonitorReload(configPath);
+    if (request.Sent)
+        out << "hostaq: the monitor running on " << configPath << " (pid " << request.Pid
+            << ") reloads its settings\n";
+    else if (request.Pid != 0)
+        err << "hostaq: the monitor running on " << configPath << " (pid " << request.Pid
+            << ") could not be asked to reload (" << request.Error << "); send it SIGHUP or restart it\n";
 }
 
 } // namespace hostaq

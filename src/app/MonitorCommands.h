@@ -2,6 +2,9 @@
 
 #include "app/CommandLine.h"
 
+#include <iosfwd>
+#include <string>
+
 namespace hostaq {
 
 // Exit statuses of the monitor commands.
@@ -14,14 +17,19 @@ inline constexpr int ExitUsage = 2;
 // error entries and lines on standard error.
 void PrepareProgram(const TCommandLine& cl);
 
-// Blocks SIGTERM and SIGINT in the calling thread, before any other thread exists, so that
-// every thread inherits the mask and the monitor's loop alone receives them (signalfd).
+// Blocks SIGTERM, SIGINT and SIGHUP in the calling thread, before any other thread exists, so
+// that every thread inherits the mask and the monitor's loop alone receives them (signalfd).
 void BlockStopSignals();
 
 // hostaq --headless [CONFIG]: the monitor without a window until SIGTERM or SIGINT. The first
-// signal takes the stop path (a run or check in progress finishes first), a second one stops
-// at once. Log entries are also written to standard output, status changes as "-- " lines.
+// signal takes the stop path (a run or check in progress finishes first; a pending dial is
+// cancelled), a second one stops at once. SIGHUP reloads everything, as the settings dialog's
+// OK does. Log entries are also written to standard output, status changes as "-- " lines.
 int RunHeadless(const TCommandLine& cl);
+
+// A monitor running on the configuration (tray, headless or service) is asked to reload; out
+// says so, err says why it could not be asked. Nothing is said when no monitor runs.
+void TellMonitorToReload(const std::string& configPath, std::ostream& out, std::ostream& err);
 
 // hostaq --once [--force] [CONFIG]: one address check and, when an update is due (always with
 // --force), one update run, waiting for the report mail when one is sent.

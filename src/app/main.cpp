@@ -17,7 +17,8 @@
 
 int main(int argc, char** argv) {
     using namespace hostaq;
-    // Before any thread exists, so that only the monitor's loop receives the stop signals.
+    // Before any thread exists, so that only the monitor's loop receives the stop and reload
+    // signals.
     BlockStopSignals();
     // Each update run starts one worker per group; with an arena per worker the freed memory of
     // a run stays scattered over many heaps. Two arenas keep the monitor small between runs.

@@ -18,12 +18,11 @@ namespace {
 // The web check of the address detection layer.
 class TFindIPChecker : public TWebChecker {
 public:
-    void Start(const TCheckSettings& settings, std::function<void(const std::string&)> onDone,
-               std::function<void()> onEnd) override {
+    void Start(const TCheckSettings& settings, TDone onDone, std::function<void()> onEnd) override {
         auto* check = new TFindIPProxy;
         ApplyCheckSettings(*check, settings);
-        check->OnDone = [onDone = std::move(onDone)](TFindIPProxy&, const std::string& address) {
-            onDone(address);
+        check->OnDone = [onDone = std::move(onDone)](TFindIPProxy& sender, const std::string& address) {
+            onDone(address, sender.Failure);
         };
         check->OnTerminate = [onEnd = std::move(onEnd)](TFindIPProxy&) { onEnd(); };
         check->Start();

@@ -130,6 +130,9 @@ void TEngine::Stop(bool logStopped) {
     if (stopped_)
         return;
     stopped_ = true;
+    // A dial nobody waits for any more is given up with the program.
+    if (services_.Dialer->DialPending())
+        services_.Dialer->CancelPendingDial();
     TimerUpdate.SetEnabled(false);
     TimerUpdateAnim.SetEnabled(false);
     TimerRunProgram.SetEnabled(false);
@@ -142,6 +145,10 @@ void TEngine::Stop(bool logStopped) {
 void TEngine::RequestStop() {
     if (stopped_)
         return;
+    // A dial, or a redial after a failed one, may never bring a line: a stop does not wait for
+    // it. Cancelling ends the check that waits for the line.
+    if (services_.Dialer->DialPending())
+        services_.Dialer->CancelPendingDial();
     if (cycleState_ != CycleUpdating && addressState_ != AddressChecking && !RunInProgress()) {
         Stop(true);
         return;
@@ -153,11 +160,31 @@ void TEngine::StopNow() {
     Stop(true);
 }
 
+void TEngine::Reload() {
+    if (stopped_ || exitPending_ || !startUpDone_ || cycleState_ == CycleSettings)
+        return;
+    // A check or run in progress ends first; the heartbeat then reloads.
+    if (cycleState_ != CycleIdle || addressState_ == AddressChecking || RunInProgress()) {
+        reloadPending_ = true;
+        return;
+    }
+    reloadPending_ = false;
+    BeginSettings();
+    EndSettings(true);
+    AddLog(LogProgram, FormatText(TextReloaded, {AppTitle}));
+    for (const std::string& line : StartUpSummary())
+        AddLog(LogNormal, line);
+}
+
 // ---- check cycle -------------------------------------------------------------------------
 
 void TEngine::Heartbeat() {
     if (groupNames_.empty() || addressState_ == AddressChecking || cycleState_ != CycleIdle || engineBusy_)
         return;
+    if (reloadPending_) {
+        Reload();
+        return;
+    }
     TFlagGuard busy(engineBusy_);
     if (!autoCheck_) {
         TimerUpdate.SetEnabled(false);
@@ -175,7 +202,7 @@ void TEngine::Heartbeat() {
         cycleState_ = CycleUpdating;
         RunScheduledOffline();
     } else if (now > nextForceUpdate_) {
-        if (IsInLocalList(currentAddress_, localList_) && !ReadBool(Keys::UseLanIP)) {
+        if (CurrentAddressRefused()) {
             // The forced refresh waits for a public address. The checks keep the pace of the
             // retry time: a check every other second would flood the check-ip page.
             if (now > nextCheckTime_)
@@ -206,8 +233,17 @@ void TEngine::ProcessCheckResult(bool forceRun) {
         Stop(true);
         return;
     }
-    if (IsInLocalList(currentAddress_, localList_)) {
+    if (CurrentAddressRefused()) {
         RefuseNoPublicAddress();
+        Trim();
+        return;
+    }
+    if (checkFailed_ && !forceRun) {
+        // The address found before stays, but nothing is decided on it: the check is tried
+        // again after the retry time.
+        AddLog(LogNormal, FormatMsg(MsgRetryWithin, {std::to_string(retryMinutes_)}));
+        nextCheckTime_ = Now().AddMinutes(retryMinutes_);
+        cycleState_ = CycleIdle;
         Trim();
         return;
     }
@@ -285,8 +321,17 @@ void TEngine::ResetStoredResults() {
     });
 }
 
+bool TEngine::CurrentAddressRefused() const {
+    return currentAddress_.empty() || IsInLocalList(currentAddress_, localList_) ||
+           IsNonPublicAddress(currentAddress_);
+}
+
+// The current address only ever comes from a check that found one (the web page, the dial-up
+// line, the machine's own address when asked for, the manual address): a failed check keeps the
+// address found before, and before the first good check there is none.
 void TEngine::CheckAddress() {
     addressState_ = AddressChecking;
+    checkFailed_ = false;
     if (ReadBool(Keys::UseLanIP)) {
         localList_ = "127.0.0.1";
         currentAddress_ = FirstHostAddress();
@@ -295,15 +340,9 @@ void TEngine::CheckAddress() {
         return;
     }
     useManualIP_ = ReadBool(Keys::SetIPManual);
+    localList_ = LoadLocalList();
     if (useManualIP_) {
-        localList_ = LoadLocalList();
         currentAddress_ = ReadAddressChecked(Keys::ManualIP, FirstHostAddress());
-    } else {
-        currentAddress_ = LocalPublicAddress(localList_);
-    }
-    if (cycleState_ == CycleSettings)
-        SaveAddress();
-    if (useManualIP_) {
         // A typed address is handed to the heartbeat like a finished check, so the automatic
         // cycle keeps working with it; at start-up it is only shown, as the web check's is.
         if (currentAddress_ != ReadString(Keys::CurrentIP))
@@ -314,7 +353,8 @@ void TEngine::CheckAddress() {
     }
     if (connectionKind_ != ConnectionDialUp) {
         if (cycleState_ == CycleStarting) {
-            SaveAddress();
+            // Nothing is known before the first check. The address a previous run stored stays
+            // in the file: the first check compares with it.
             addressState_ = AddressNone;
             return;
         }
@@ -344,15 +384,9 @@ void TEngine::StartWebCheck() {
     std::weak_ptr<bool> alive = alive_;
     services_.WebChecker->Start(
         settings,
-        [this, alive](const std::string& address) {
-            if (alive.expired())
-                return;
-            if (!address.empty()) {
-                currentAddress_ = address;
-                if (address != ReadString(Keys::CurrentIP))
-                    newAddressSeen_ = true;
-            }
-            SaveAddress();
+        [this, alive](const std::string& address, const std::string& failure) {
+            if (!alive.expired())
+                WebCheckDone(address, failure);
         },
         [this, alive] {
             if (alive.expired())
@@ -360,6 +394,23 @@ void TEngine::StartWebCheck() {
             if (addressState_ == AddressChecking)
                 addressState_ = AddressWaiting;
         });
+}
+
+void TEngine::WebCheckDone(const std::string& address, const std::string& failure) {
+    if (address.empty()) {
+        // A failed check: nothing takes the place of the address found before, and the stored
+        // one stays what the last good check found.
+        checkFailed_ = true;
+        AddLog(LogError, FormatText(TextCheckFailed, {ReadString(Keys::ServerIP),
+                                                      failure.empty() ? TextNoAddressShown : failure}));
+        presenter_.ShowCurrentAddress(currentAddress_);
+        WriteStamp(Keys::LastChecked, Now());
+        return;
+    }
+    currentAddress_ = address;
+    if (address != ReadString(Keys::CurrentIP))
+        newAddressSeen_ = true;
+    SaveAddress();
 }
 
 void TEngine::SaveAddress() {
@@ -378,6 +429,13 @@ void TEngine::RereadLocalAddress() {
 void TEngine::EndPendingCheck() {
     if (addressState_ == AddressChecking)
         addressState_ = AddressWaiting;
+}
+
+bool TEngine::DialFailed() {
+    if (addressState_ != AddressChecking || (!OneShot() && !exitPending_))
+        return false;
+    addressState_ = AddressWaiting;
+    return true;
 }
 
 void TEngine::ScheduleNextCheck() {
@@ -538,6 +596,9 @@ void TEngine::BeginSettings() {
 }
 
 void TEngine::EndSettings(bool ok) {
+    // The dialog's OK reloads everything: a reload asked for meanwhile is done with it.
+    if (ok)
+        reloadPending_ = false;
     if (ok) {
         RefreshAll();
         LoadOptions();

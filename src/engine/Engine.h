@@ -37,10 +37,17 @@ public:
     void RequestStop();
     // Stops now, whatever is in progress (a second stop request).
     void StopNow();
+    // Reloads everything, as the settings dialog's OK does (SIGHUP, a group added from the
+    // command line). Waits for a check or run in progress to end; before the start-up sequence
+    // there is nothing to reload.
+    void Reload();
+    bool ReloadPending() const { return reloadPending_; }
     bool ExitPending() const { return exitPending_; }
     void SetIsService(bool value) { isService_ = value; }
     // When false the heartbeat timer is never started (one-shot use of the engine).
     void SetHeartbeatAllowed(bool value);
+    // One check of the monitor and then the end (--once): no heartbeat, no redial.
+    bool OneShot() const { return !heartbeatAllowed_; }
 
     // ---- check cycle
     void Heartbeat();
@@ -56,6 +63,14 @@ public:
     // A check that waits for a dial-up connection ends without one (the dial was cancelled), so
     // the heartbeat goes on.
     void EndPendingCheck();
+    // A dial failed. True when the check that waited for it ends here without an address (a
+    // one-shot run, or a stop request), so no redial is to be scheduled.
+    bool DialFailed();
+    // The current address may not be reported: none was found yet, it lies in the local list,
+    // or it is nobody's public address.
+    bool CurrentAddressRefused() const;
+    // The last web check found no address (the current address is the one found before).
+    bool LastCheckFailed() const { return checkFailed_; }
     void ApplyFirstCheckDelay();
     void ApplyAutoCheck(bool checked);
     void RefreshAll();
@@ -101,6 +116,8 @@ public:
     // ---- program launching
     void LaunchPrograms(bool connected);
     void RunNextProgram(bool connected);
+    // A program list is being worked through and has programs left to start.
+    bool ProgramsPending() const;
 
     // ---- status texts
     void RebuildTrayHint();
@@ -135,8 +152,8 @@ public:
     bool ForcedRun() const { return forcedRun_; }
     bool OfflineRun() const { return offlineRun_; }
     UpdateResultClass LastRunClass() const { return lastRunClass_; }
-    // Mails handed to the mailer whose outcome has not arrived yet.
-    int MailsPending() const { return mailsPending_; }
+    // Mails handed to the mailer whose outcome has not arrived yet, and a report waiting for them.
+    int MailsPending() const { return mailsPending_ + (mailQueued_ ? 1 : 0); }
 
     // Runs at the end of every update run (after the status is stored).
     std::function<void()> OnRunFinished;
@@ -161,6 +178,7 @@ private:
     void EnableHeartbeat(bool on);
     void SaveAddress();
     void StartWebCheck();
+    void WebCheckDone(const std::string& address, const std::string& failure);
     void RefuseNoPublicAddress();
     void SetStatus(const std::string& text, int trayState, int logKind);
     void ShowTrayState(int state);
@@ -195,6 +213,8 @@ private:
     bool startUpDone_ = false;
     bool exitPending_ = false;
     bool stopped_ = false;
+    bool reloadPending_ = false;
+    bool checkFailed_ = false;
 
     std::string currentAddress_;
     std::string updatedAddress_;
@@ -226,6 +246,7 @@ private:
     UpdateResultClass lastRunClass_ = 0;
     int animFrame_ = 0;
     int mailsPending_ = 0;
+    bool mailQueued_ = false; // a report waits for the mail under way
 
     // The Offline page.
     std::string offlineURL_;

@@ -71,6 +71,11 @@ inline constexpr int MsgAddressManual = 10364;
 inline constexpr int MsgAddressAutomatic = 10365;
 inline constexpr int MsgDumpTitle = 10366; // "Configuration information for %s"
 
+// Texts of this program beside the message table.
+inline constexpr const char* TextCheckFailed = "The IP address check of %s failed: %s";
+inline constexpr const char* TextNoAddressShown = "the page shows no IP address";
+inline constexpr const char* TextReloaded = "%s reloaded its settings";
+
 inline constexpr int MsgHostname = 10236; // "Hostname"
 inline constexpr int MsgUnknown = 10381;  // "unknown"
 

@@ -39,6 +39,11 @@ void TEngine::LaunchPrograms(bool connected) {
     StartListTimer(connected);
 }
 
+bool TEngine::ProgramsPending() const {
+    return (TimerRunProgram.Enabled() && runPosition_ < runList_.size()) ||
+           (TimerDiscRunProgram.Enabled() && discRunPosition_ < discRunList_.size());
+}
+
 // A trigger while the list is still being worked through starts it again from its first program.
 void TEngine::StartListTimer(bool connected) {
     TTimer& timer = connected ? TimerRunProgram : TimerDiscRunProgram;

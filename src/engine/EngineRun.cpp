@@ -28,7 +28,9 @@ void TEngine::ForceUpdate() {
         if (!presenter_.Confirm(FormatMsg(MsgAddressUnchangedAsk, {"\r"})))
             return;
     }
-    if (IsInLocalList(currentAddress_, localList_) && !presenter_.Confirm(FormatMsg(MsgNotPublicAsk, {"\r"})))
+    // An address nobody can have as a public one is refused without a question (StartUpdateRun).
+    if (!IsNonPublicAddress(currentAddress_) && IsInLocalList(currentAddress_, localList_) &&
+        !presenter_.Confirm(FormatMsg(MsgNotPublicAsk, {"\r"})))
         return;
     StartForcedRun();
 }
@@ -42,9 +44,10 @@ void TEngine::StartForcedRun() {
 }
 
 void TEngine::StartUpdateRun() {
-    // A confirmed manual run goes ahead on a non-public address: the question promised it.
-    if (!offlineRun_ && !forcedRun_ && IsInLocalList(currentAddress_, localList_) &&
-        !ReadBool(Keys::UseLanIP)) {
+    // A confirmed manual run goes ahead on an address of the local list: the question promised
+    // it. No run ever sends an address that is nobody's public address, or no address at all.
+    if (!offlineRun_ && (IsNonPublicAddress(currentAddress_) ||
+                         (!forcedRun_ && IsInLocalList(currentAddress_, localList_)))) {
         RefuseNoPublicAddress();
         return;
     }
@@ -195,14 +198,26 @@ void TEngine::FinishUpdateRun() {
 }
 
 void TEngine::SendReport() {
-    // One mail at a time: a report still on its way is not sent twice.
-    if (mailsPending_ > 0)
+    // One mail at a time. A report that comes while another mail is under way waits for it and
+    // counts as not mailed meanwhile, so that even a stop in between leaves it to be sent again.
+    if (mailsPending_ > 0) {
+        mailQueued_ = true;
+        WriteBool(Keys::MailSent, false);
         return;
+    }
     ++mailsPending_;
     std::weak_ptr<bool> alive = alive_;
     services_.Mailer->Send(currentAddress_, updatedAddress_, [this, alive] {
-        if (!alive.expired())
-            --mailsPending_;
+        if (alive.expired())
+            return;
+        --mailsPending_;
+        if (!mailQueued_)
+            return;
+        mailQueued_ = false;
+        // The outcome of the mail that ended is stored; this report is not mailed yet.
+        WriteBool(Keys::MailSent, false);
+        if (!stopped_)
+            SendReport();
     });
 }
 

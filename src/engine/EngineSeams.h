@@ -16,13 +16,14 @@ namespace hostaq {
 // engine holds one of each; production uses the defaults (DefaultEngineServices), tests and
 // the platform integration put their own in.
 
-// Fetches the check-ip page on a worker. onDone gets the address found (empty for none); then
-// onEnd follows, also when onDone was never called. Both run on the main thread.
+// Fetches the check-ip page on a worker. onDone gets the address found, or an empty address and
+// why none was found (the failure may be empty when nothing more is known); then onEnd follows,
+// also when onDone was never called. Both run on the main thread.
 class TWebChecker {
 public:
+    using TDone = std::function<void(const std::string& address, const std::string& failure)>;
     virtual ~TWebChecker() = default;
-    virtual void Start(const TCheckSettings& settings, std::function<void(const std::string& address)> onDone,
-                       std::function<void()> onEnd) = 0;
+    virtual void Start(const TCheckSettings& settings, TDone onDone, std::function<void()> onEnd) = 0;
 };
 
 // One group's request in an update run (the group's controller). It writes the group's result
@@ -100,6 +101,10 @@ public:
     virtual void HangUp() = 0;
     virtual void StartMonitor() = 0;
     virtual void StopMonitor() = 0;
+    // A dial is in progress or a redial is scheduled.
+    virtual bool DialPending() { return false; }
+    // Stops a dial in progress and a scheduled redial (a line that is up stays up).
+    virtual void CancelPendingDial() {}
 };
 
 // The software update check.

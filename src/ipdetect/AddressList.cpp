@@ -143,6 +143,36 @@ const std::string& NonPublicRanges() {
     return text;
 }
 
+bool IsNonPublicAddress(std::string_view address) {
+    struct TRange {
+        std::uint32_t Base;
+        int Bits;
+    };
+    static constexpr TRange ranges[] = {
+        {0x00000000u, 8},  {0x0A000000u, 8},  {0x64400000u, 10}, {0x7F000000u, 8},
+        {0xA9FE0000u, 16}, {0xAC100000u, 12}, {0xC0000000u, 24}, {0xC0A80000u, 16},
+        {0xC6120000u, 15}, {0xE0000000u, 4},  {0xF0000000u, 4},
+    };
+    int dots = 0;
+    for (char c : address) {
+        if (c == '.')
+            ++dots;
+        else if (c < '0' || c > '9')
+            return true;
+    }
+    if (dots != 3)
+        return true;
+    const std::optional<std::uint32_t> number = AddressToNumber(address);
+    if (!number)
+        return true;
+    for (const TRange& r : ranges) {
+        const std::uint32_t mask = ~std::uint32_t{0} << (32 - r.Bits);
+        if ((*number & mask) == r.Base)
+            return true;
+    }
+    return false;
+}
+
 std::string FirstNonLocal(std::string_view addresses, std::string_view list) {
     if (list.empty() && addresses.find(',') == std::string_view::npos)
         return std::string(addresses);

@@ -75,6 +75,13 @@ const std::vector<std::string>& NonPublicRangeLines();
 // The same as list text.
 const std::string& NonPublicRanges();
 
+// True for an address that is nobody's public address, whatever a local list says: the private
+// ranges, loopback (127/8), link-local (169.254/16), shared address space (100.64/10), "this
+// network" (0/8), the protocol assignments (192.0.0/24), benchmarking (198.18/15), multicast
+// (224/4) and the reserved 240/4 with the broadcast address. Also true for a text that is not a
+// dotted quad (and for the empty text).
+bool IsNonPublicAddress(std::string_view address);
+
 // The first of the comma-separated addresses that is not in the list, else empty. With an empty
 // list and a single address, that address.
 std::string FirstNonLocal(std::string_view addresses, std::string_view list);

@@ -22,8 +22,14 @@ unsigned FieldValue(std::string_view field) {
     return v;
 }
 
+// An address the page may not give as the caller's: one of the local list, or one that is
+// nobody's public address whatever the list holds.
+bool IsLocal(std::string_view address, const TAddressList& localList) {
+    return localList.Contains(address) || IsNonPublicAddress(address);
+}
+
 bool IsWellFormedRun(std::string_view run, const TAddressList& localList) {
-    return !IsBadAddress(run) && !localList.Contains(run);
+    return !IsBadAddress(run) && !IsLocal(run, localList);
 }
 
 } // namespace
@@ -99,7 +105,7 @@ std::string ParseCheckPage(std::string_view page, const TAddressList& localList)
     std::string found;
     ForEachTextLine(page, [&](std::string_view line) {
         found = ExtractAddress(line, localList);
-        return found.empty() || localList.Contains(found);
+        return found.empty() || IsLocal(found, localList);
     });
     return found;
 }

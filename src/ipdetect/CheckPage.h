@@ -15,14 +15,16 @@ namespace hostaq {
 // may be any run of zeros.
 bool IsBadAddress(std::string_view text);
 
+// "Local" below means in the local list or nobody's public address (IsNonPublicAddress).
+
 // The address of one line. A run is a maximal stretch of digits and dots; when a new run begins,
-// the run before it is the result if it is well formed and not in the local list. Otherwise the
-// last run of the line is the result when it is well formed (the list is not consulted for it),
-// else the result is empty.
+// the run before it is the result if it is well formed and not local. Otherwise the last run of
+// the line is the result when it is well formed (the list is not consulted for it), else the
+// result is empty.
 std::string ExtractAddress(std::string_view line, const TAddressList& localList);
 
-// The address of a page: the first line whose address is not empty and not in the local list
-// decides; when no line does, what the last line yielded (possibly empty, possibly local).
+// The address of a page: the first line whose address is not empty and not local decides; when
+// no line does, what the last line yielded (possibly empty, possibly local).
 std::string ParseCheckPage(std::string_view page, const TAddressList& localList);
 
 // The same on list text, for the main thread: unusable list lines are reported once each.

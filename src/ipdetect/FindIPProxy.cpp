@@ -6,8 +6,25 @@
 
 namespace hostaq {
 
+namespace {
+std::string FailureOf(const THttpResult& result, const std::string& page, const std::string& found) {
+    if (!found.empty())
+        return {};
+    if (!result.Ok) {
+        if (result.ErrorCode == 0 && result.ErrorText.empty())
+            return "the page could not be read";
+        return "the page could not be read: " + std::to_string(result.ErrorCode) + " (" + result.ErrorText +
+               ")";
+    }
+    if (page.find_first_not_of(" \t\r\n") == std::string::npos)
+        return "the page is empty";
+    return "the page shows no IP address";
+}
+} // namespace
+
 void TFindIPProxy::Start() {
     FoundIP.clear();
+    Failure.clear();
     HTTP.UserAgent = UserAgent;
     HTTP.ProxyHost = ProxyHost;
     HTTP.ProxyPort = ProxyPort;
@@ -27,6 +44,7 @@ void TFindIPProxy::Execute() {
     }
     if (!doneDelivered_) {
         FoundIP.clear();
+        Failure = "the page could not be read";
         Synchronize([this] {
             if (OnDone)
                 OnDone(*this, FoundIP);
@@ -43,6 +61,7 @@ void TFindIPProxy::Deliver(const THttpResult& result) {
     badLines_ = list.BadLines();
     if (result.Ok)
         FoundIP = ParseCheckPage(HTTP.Document, list);
+    Failure = FailureOf(result, HTTP.Document, FoundIP);
     doneDelivered_ = true;
     Synchronize([this] {
         ReportBadLines(badLines_);

@@ -29,6 +29,9 @@ public:
     std::string ServerURL = DefaultCheckIpPage;
     // The result; cleared by Start.
     std::string FoundIP;
+    // Why FoundIP is empty: the page could not be read (with the socket error), was empty, or
+    // shows no address. Empty when an address was found.
+    std::string Failure;
     // Local addresses and ranges that are never taken as the public address.
     std::string LocalList;
     // An empty host means no proxy.

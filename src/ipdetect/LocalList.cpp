@@ -87,8 +87,14 @@ std::string LocalPublicAddress(std::string& localList) {
     localList = LoadLocalList();
     if (ReadBool(Keys::SetIPManual))
         return ReadString(Keys::ManualIP, FirstHostAddress());
-    const std::string address = FirstNonLocal(AllHostAddresses(), localList);
-    return address.empty() ? FirstHostAddress() : address;
+    // An interface address in a non-public range never counts as public, whatever the list says.
+    const TAddressList list(localList);
+    ReportBadLines(list);
+    for (const std::string& address : SplitComma(AllHostAddresses())) {
+        if (!list.Contains(address) && !IsNonPublicAddress(address))
+            return address;
+    }
+    return FirstHostAddress();
 }
 
 } // namespace hostaq

@@ -257,11 +257,7 @@ void TVemoDialUp::HangUp() {
             OnError(-1, NoEntryText);
         return;
     }
-    if (attempt_) {
-        attempt_->Owner = nullptr;
-        attempt_->Process.Terminate();
-        attempt_.reset();
-    }
+    CancelDial();
     for (const TPppLink& link : OpenLinks()) {
         if (link.Pid > 0 && (link.Pid == handle_ || SameEntry(link.Entry, EntryName))) {
             system_.EndLink(link.Pid);
@@ -270,6 +266,14 @@ void TVemoDialUp::HangUp() {
     }
     connected_ = false;
     handle_ = 0;
+}
+
+void TVemoDialUp::CancelDial() {
+    if (!attempt_)
+        return;
+    attempt_->Owner = nullptr;
+    attempt_->Process.Terminate();
+    attempt_.reset();
 }
 
 int TVemoDialUp::StateOfOutputLine(const std::string& line) {

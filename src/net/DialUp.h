@@ -82,6 +82,9 @@ public:
     // Ends the connection of EntryName (or a dial in progress). A line hung up on purpose is not
     // reported as a drop.
     void HangUp();
+    // Ends a dial in progress (its pppd is told to end); a line that is up stays up. Nothing is
+    // reported for the abandoned dial.
+    void CancelDial();
     std::vector<std::string> GetEntries();
     bool IsConnected(const std::string& entry);
     // Details of this dialer's connection (else the first open one); false when none is open.

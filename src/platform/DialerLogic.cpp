@@ -108,6 +108,23 @@ void TDialerLogic::StopMonitor() {
         dialer_->SetMonitor(false);
 }
 
+bool TDialerLogic::DialPending() {
+    return RedialScheduled() || (dialer_ && dialer_->Dialing());
+}
+
+void TDialerLogic::CancelPendingDial() {
+    if (engine_ != nullptr)
+        engine_->TimerDialer.SetEnabled(false);
+    if (dialer_ && dialer_->Dialing()) {
+        dialer_->CancelDial();
+        AddLog(LogWarning, FormatMsg(MsgDialCanceled, {Entry()}));
+    }
+    presenter_.EnableCancelDial(false);
+    EnableUpdateCommands(true);
+    if (engine_ != nullptr)
+        engine_->EndPendingCheck();
+}
+
 std::string TDialerLogic::Entry() const {
     return dialer_ ? dialer_->EntryName : std::string();
 }
@@ -178,7 +195,9 @@ void TDialerLogic::OnDialFinish(int code) {
     if (code != 0) {
         presenter_.SetTrayState(TrayError);
         presenter_.ShowStatus(FormatMsg(MsgErrorWhenDialing, {Entry()}));
-        ScheduleRedial();
+        // A one-shot run gives up after one failed dial; otherwise the line is dialled again.
+        if (engine_ == nullptr || !engine_->DialFailed())
+            ScheduleRedial();
     }
     presenter_.EnableCancelDial(false);
     EnableUpdateCommands(true);

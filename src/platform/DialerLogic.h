@@ -36,6 +36,10 @@ public:
     void HangUp() override;
     void StartMonitor() override;
     void StopMonitor() override;
+    bool DialPending() override;
+    // The stop path: a dial in progress and a scheduled redial are given up ("Dial to %s is
+    // canceled"); the check that waited for the line ends without one.
+    void CancelPendingDial() override;
 
     // Cancel Dial: stops a scheduled redial, hangs up a dial in progress or a line that is up.
     void CancelDial();

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -171,6 +173,97 @@ void TSingleInstance::HandleClient(int fd) {
     }
     if (text.substr(0, text.find('\n')) == ShowRequestMessage && post_ && onShow_)
         post_(onShow_);
+}
+
+namespace {
+// The program file of a process, without the mark of a file replaced since it started.
+std::string ProgramOf(const std::string& procExe) {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink(procExe.c_str(), buffer, sizeof(buffer) - 1);
+    if (n <= 0)
+        return {};
+    std::string path(buffer, static_cast<std::size_t>(n));
+    const std::string deleted = " (deleted)";
+    if (path.size() > deleted.size() &&
+        path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
+        path.erase(path.size() - deleted.size());
+    return path;
+}
+} // namespace
+
+TMonitorLock::TMonitorLock(std::string configPath)
+    : configPath_(std::move(configPath)), path_(PathFor(configPath_)) {}
+
+TMonitorLock::~TMonitorLock() {
+    if (fd_ >= 0) {
+        ::unlink(path_.c_str());
+        CloseFd(fd_);
+    }
+}
+
+std::string TMonitorLock::PathFor(const std::string& configPath) {
+    return configPath + ".pid";
+}
+
+bool TMonitorLock::Acquire(int* other) {
+    if (other != nullptr)
+        *other = 0;
+    if (fd_ >= 0)
+        return true;
+    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        if (other != nullptr)
+            *other = RunningMonitor(configPath_);
+        return false;
+    }
+    const std::string text = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(fd, 0) != 0 ||
+        ::pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size())) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+int TMonitorLock::RunningMonitor(const std::string& configPath) {
+    const int fd = ::open(PathFor(configPath).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return 0;
+    // A lock that can be had belongs to nobody: no monitor runs.
+    if (::flock(fd, LOCK_SH | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
+        ::close(fd);
+        return 0;
+    }
+    char buffer[32] = {};
+    const ssize_t n = ::pread(fd, buffer, sizeof(buffer) - 1, 0);
+    ::close(fd);
+    if (n <= 0)
+        return 0;
+    char* end = nullptr;
+    const long pid = std::strtol(buffer, &end, 10);
+    if (pid <= 1 || pid > INT_MAX || (*end != '\n' && *end != '\0'))
+        return 0;
+    const std::string program = ProgramOf("/proc/" + std::to_string(pid) + "/exe");
+    // Another user's process cannot be looked at; it could not be signalled either.
+    if (!program.empty() && program != ProgramOf("/proc/self/exe"))
+        return 0;
+    return static_cast<int>(pid);
+}
+
+TReloadRequest RequestMonitorReload(const std::string& configPath) {
+    TReloadRequest request;
+    request.Pid = TMonitorLock::RunningMonitor(configPath);
+    if (request.Pid == 0)
+        return request;
+    if (::kill(request.Pid, SIGHUP) == 0)
+        request.Sent = true;
+    else
+        request.Error = std::strerror(errno);
+    return request;
 }
 
 } // namespace hostaq

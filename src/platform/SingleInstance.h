@@ -53,4 +53,40 @@ private:
     std::thread thread_;
 };
 
+// The mark of a monitor (tray, headless or service) running on one configuration: a file beside
+// the configuration, its name + ".pid", that holds the monitor's process id and is locked while
+// the monitor runs. Other programs on the same configuration find the monitor through it and ask
+// it to reload (SIGHUP). A file left by a monitor that died is not locked and counts for nothing.
+class TMonitorLock {
+public:
+    explicit TMonitorLock(std::string configPath);
+    ~TMonitorLock();
+    TMonitorLock(const TMonitorLock&) = delete;
+    TMonitorLock& operator=(const TMonitorLock&) = delete;
+
+    // Takes the lock and writes this process's id. False when another monitor holds it (its id
+    // in *other) or the file cannot be made (*other 0).
+    bool Acquire(int* other = nullptr);
+
+    static std::string PathFor(const std::string& configPath);
+    // The process id of the monitor running on the configuration, 0 when none runs. Only a
+    // process of this program counts, so a file someone else wrote cannot aim the request at
+    // another process.
+    static int RunningMonitor(const std::string& configPath);
+
+private:
+    std::string configPath_;
+    std::string path_;
+    int fd_ = -1;
+};
+
+// What became of a reload request.
+struct TReloadRequest {
+    int Pid = 0;       // the monitor asked, 0 when none runs on the configuration
+    bool Sent = false; // the request reached it
+    std::string Error; // why it did not
+};
+// Asks the monitor running on the configuration to reload everything (SIGHUP).
+TReloadRequest RequestMonitorReload(const std::string& configPath);
+
 } // namespace hostaq

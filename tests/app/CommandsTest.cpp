@@ -6,6 +6,7 @@
 #include "config/Scramble.h"
 #include "engine/ManualEventLoop.h"
 #include "groups/DynAcc.h"
+#include "log/Log.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +160,22 @@ TEST_F(THeadlessPresenterTest, CountdownRunsOutAfterSixtySecondsAndGoesAhead) {
     presenter_.SetExitCode(3);
     presenter_.Terminate();
     EXPECT_TRUE(loop_.QuitRequested());
+}
+
+TEST_F(THeadlessPresenterTest, NewVersionNoticeIsALogEntryNamingTheDownloadPage) {
+    std::vector<std::pair<int, std::string>> log;
+    const int sink = AddLogSink([&](int kind, const std::string& text) { log.push_back({kind, text}); });
+    bool closed = false;
+    presenter_.ShowUpdateNotice(
+        "A new version 3.2.0 (Build 18) of Hostaq Updater is available.\r\nDo you want "
+        "to visit the download website now?",
+        [&] { closed = true; });
+    RemoveLogSink(sink);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].first, LogNormal);
+    EXPECT_EQ(log[0].second, "A new version 3.2.0 (Build 18) of Hostaq Updater is available. Download page: "
+                             "http://www.hostaq.example/updater/");
+    EXPECT_TRUE(closed) << "nothing stays open, so the next notice can come";
 }
 
 } // namespace

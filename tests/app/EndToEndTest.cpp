@@ -1,21 +1,44 @@
 #include "ProgramRunner.h"
 
 #include "CaptureServer.h"
+#include "EnvGuard.h"
+#include "FakePppd.h"
 #include "ProviderServer.h"
 #include "config/IniFile.h"
 #include "log/LogFileName.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
 
 namespace hostaq::test {
 namespace {
 
 std::string Page(const std::string& address) {
     return "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nCurrent IP Address: " + address + "\r\n";
+}
+
+// Waits (bounded) until the file holds at least n lines; returns its lines.
+std::vector<std::string> WaitForLines(const std::string& path, std::size_t n) {
+    std::vector<std::string> lines;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        lines.clear();
+        std::string text = ReadFileText(path);
+        std::size_t start = 0, nl;
+        while ((nl = text.find('\n', start)) != std::string::npos) {
+            lines.push_back(text.substr(start, nl - start));
+            start = nl + 1;
+        }
+        if (lines.size() >= n || std::chrono::steady_clock::now() > deadline)
+            return lines;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 // A new user's set-up: a group made with --group-add, then a few keys edited by hand to point
@@ -172,6 +195,143 @@ TEST_F(TEndToEndTest, SigtermDuringARunLetsTheRunFinish) {
     ASSERT_NE(stopped, std::string::npos);
     EXPECT_LT(result, stopped);
     EXPECT_EQ(Get("Update", "IP"), "203.0.113.7");
+}
+
+TEST_F(TEndToEndTest, FailedCheckSendsNothingNamesTheCheckAndOnceFails) {
+    Set("IPAddress", "CurrentIP", "198.51.100.1"); // what an earlier run found
+    const std::string page = CheckPage.Url("/");
+    struct TCase {
+        std::string Url;
+        std::string Answer;
+        std::string Reason;
+    };
+    const std::string refused = "http://127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/";
+    const TCase cases[] = {
+        {refused, "", "the page could not be read: 10061 (Connection refused)"},
+        {page, "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n", "the page is empty"},
+        {page, "HTTP/1.0 200 OK\r\n\r\n<html>No address today, version 1.0</html>\r\n",
+         "the page shows no IP address"},
+    };
+    for (const TCase& c : cases) {
+        Set("Connection", "ServerIP", c.Url);
+        if (!c.Answer.empty())
+            CheckPage.Answer(c.Answer);
+        std::string out;
+        EXPECT_EQ(Once({}, &out), 1) << out;
+        EXPECT_NE(out.find("The IP address check of " + c.Url + " failed: " + c.Reason), std::string::npos)
+            << out;
+        EXPECT_NE(out.find("Current IP address () is not public IP"), std::string::npos);
+    }
+    EXPECT_TRUE(Provider.Requests().empty());
+    EXPECT_EQ(Get("IPAddress", "CurrentIP"), "198.51.100.1");
+    EXPECT_EQ(Get("Update", "IP"), "198.51.100.1");
+}
+
+TEST_F(TEndToEndTest, NonPublicAddressOfThePageIsRefusedWithoutALocalList) {
+    for (const char* address : {"10.1.2.3", "100.64.1.1", "224.0.0.1"}) {
+        ShowAddress(address);
+        std::string out;
+        EXPECT_EQ(Once({}, &out), 1) << out;
+        EXPECT_NE(out.find(std::string("Current IP address (") + address + ") is not public IP"),
+                  std::string::npos)
+            << out;
+    }
+    EXPECT_TRUE(Provider.Requests().empty());
+}
+
+TEST_F(TEndToEndTest, OnceDoesTheNewAddressWorkOnceAndStartsTheProgramsOfItsRun) {
+    const std::string ran = Dir.File("ran.txt");
+    const std::string script = Dir.File("record.sh");
+    WriteFileText(script, "#!/bin/sh\necho \"$@\" >> '" + ran + "'\n");
+    ::chmod(script.c_str(), 0755);
+    Set("Options", "RunPrograms", "1");
+    Set("Run", "1", script + " %CURRENT_IP% seen");
+    const std::string servu = Dir.File("ServUDaemon.ini");
+    WriteFileText(servu, "[Domains]\n1=ftp|0.0.0.0|21\n");
+    Set("Options", "UpdateServU", "1");
+    Set("Options", "ServUIniLoc", servu);
+    ShowAddress("203.0.113.7");
+    EXPECT_EQ(Once(), 0);
+    EXPECT_EQ(IniReadString(servu, "Domains", "1", ""), "ftp|203.0.113.7|21");
+    // The program was started before --once ended (one second after the new address).
+    EXPECT_EQ(WaitForLines(ran, 1), std::vector<std::string>{"203.0.113.7 seen"});
+    // The server has taken the address; the next call finds nothing new and leaves it alone.
+    ASSERT_TRUE(IniWriteString(servu, "Global", "ReloadSettings", "FALSE"));
+    EXPECT_EQ(Once(), 0);
+    EXPECT_EQ(IniReadString(servu, "Global", "ReloadSettings", ""), "FALSE");
+    EXPECT_EQ(WaitForLines(ran, 1).size(), 1u);
+    EXPECT_EQ(Provider.Requests().size(), 1u);
+}
+
+TEST_F(TEndToEndTest, GroupAddedWhileHeadlessRunsIsUpdatedAfterItsReload) {
+    ShowAddress("203.0.113.7");
+    THostaqProcess p(Dir.Path(), {"--headless", "./hostaq.ini"});
+    ASSERT_TRUE(p.WaitForOutput("Update result: No error")) << p.Out();
+    ShowAddress("203.0.113.8");
+    std::string out;
+    ASSERT_EQ(RunHostaq(Dir.Path(),
+                        {"--group-add", "Work", "--user", "ann", "--hosts", "c.example", "--insecure",
+                         "./hostaq.ini"},
+                        "pw\n", &out),
+              0);
+    EXPECT_NE(out.find(") reloads its settings"), std::string::npos) << out;
+    ASSERT_TRUE(p.WaitForOutput("Hostaq Updater reloaded its settings")) << p.Out();
+    ASSERT_TRUE(Provider.WaitForRequests(3, 10000)) << p.Out();
+    bool workSent = false;
+    for (const TProviderRequest& r : Provider.Requests())
+        if (r.Query.at("hostname") == "c.example" && r.Query.at("myip") == "203.0.113.8")
+            workSent = true;
+    EXPECT_TRUE(workSent) << p.Out();
+    p.Signal(SIGTERM);
+    EXPECT_EQ(p.Wait(), 0);
+}
+
+TEST_F(TEndToEndTest, SighupReloadsTheCheckingInterval) {
+    ShowAddress("203.0.113.7");
+    THostaqProcess p(Dir.Path(), {"--headless", "./hostaq.ini"});
+    ASSERT_TRUE(p.WaitForOutput("Checking interval: 5 minutes")) << p.Out();
+    ASSERT_TRUE(p.WaitForOutput("Update result: No error")) << p.Out();
+    Set("Options", "CheckingInt", "17");
+    p.Signal(SIGHUP);
+    ASSERT_TRUE(p.WaitForOutput("Checking interval: 17 minutes")) << p.Out();
+    EXPECT_NE(p.Out().find("Hostaq Updater reloaded its settings"), std::string::npos);
+    p.Signal(SIGTERM);
+    EXPECT_EQ(p.Wait(), 0);
+}
+
+// A dial-up line whose pppd always fails.
+class TDialUpEndToEndTest : public TEndToEndTest {
+protected:
+    void SetUp() override {
+        TEndToEndTest::SetUp();
+        Set("Connection", "DirectConnect", "1");
+        Set("Dialer", "DialAccount", "work");
+        Set("Dialer", "DialDelay", "1");
+        Pppd.Behave("work", "fail 8");
+    }
+    TFakePppd Pppd;
+    const std::string pppdFolder_ = std::filesystem::path(Pppd.System().PppdPath).parent_path().string();
+    TEnvGuard path_{"PATH",
+                    pppdFolder_ + ":" + (std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin")};
+};
+
+TEST_F(TDialUpEndToEndTest, SigtermStopsAFailingRedialSequenceWithinFiveSeconds) {
+    THostaqProcess p(Dir.Path(), {"--headless", "./hostaq.ini"});
+    ASSERT_TRUE(p.WaitForOutput("Schedule to dial again within 1 second(s)")) << p.Out();
+    const auto start = std::chrono::steady_clock::now();
+    p.Signal(SIGTERM);
+    EXPECT_EQ(p.Wait(5000), 0) << p.Out();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_NE(p.Out().find("Hostaq Updater stopped..."), std::string::npos) << p.Out();
+}
+
+TEST_F(TDialUpEndToEndTest, OnceGivesUpAfterOneFailedDial) {
+    std::string out;
+    EXPECT_EQ(Once({}, &out), 1) << out;
+    EXPECT_EQ(Pppd.Calls().size(), 1u) << out;
+    EXPECT_NE(out.find("Dialer error - The connect script failed"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Schedule to dial again"), std::string::npos) << out;
+    EXPECT_TRUE(Provider.Requests().empty());
 }
 
 } // namespace

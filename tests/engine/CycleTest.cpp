@@ -164,16 +164,22 @@ TEST_F(TCycleTest, StoredGoodAndWarningClassesAreResetAtTheNextProcessedCheck) {
     EXPECT_EQ(Get("Four", "UpdateResult"), "0");
 }
 
-TEST_F(TCycleTest, LanAddressIsUsedEvenWhenPrivateWithoutAWebRequest) {
+TEST_F(TCycleTest, LanAddressIsUsedWithoutAWebRequestButNeverWhenPrivate) {
     AddGroup("Home", {"a.example"});
     Set("Options", "UseLanIP", "1");
+    Network = TFixedHostNetwork({{"198.51.100.30", "255.255.255.0", true, false}});
     Start();
     RunCheck();
     EXPECT_EQ(WebCheck.Checks, 0);
-    EXPECT_EQ(Engine->CurrentAddress(), "192.168.1.5");
+    EXPECT_EQ(Engine->CurrentAddress(), "198.51.100.30");
     EXPECT_EQ(Engine->LocalList(), "127.0.0.1");
     ASSERT_EQ(Updater.Started, std::vector<std::string>{"Home"});
-    EXPECT_EQ(Updater.Addresses["Home"], "192.168.1.5");
+    EXPECT_EQ(Updater.Addresses["Home"], "198.51.100.30");
+    // A private interface address is not public whatever the list says.
+    Network = TFixedHostNetwork({{"192.168.1.5", "255.255.255.0", true, false}});
+    RunCheck();
+    EXPECT_EQ(Updater.Started.size(), 1u);
+    EXPECT_TRUE(Logged("Current IP address (192.168.1.5) is not public IP"));
 }
 
 TEST_F(TCycleTest, ManualAddressKeepsTheAutomaticCycleWorking) {

@@ -85,17 +85,19 @@ public:
 class TScriptedWebCheck : public TWebChecker {
 public:
     explicit TScriptedWebCheck(TEventLoop& loop) : loop_(loop) {}
-    void Start(const TCheckSettings& settings, std::function<void(const std::string&)> onDone,
-               std::function<void()> onEnd) override {
+    void Start(const TCheckSettings& settings, TDone onDone, std::function<void()> onEnd) override {
         ++Checks;
         LastSettings = settings;
         const std::string address = Address;
-        loop_.Post([address, onDone, onEnd] {
-            onDone(address);
+        const std::string failure = Failure;
+        loop_.Post([address, failure, onDone, onEnd] {
+            onDone(address, failure);
             onEnd();
         });
     }
+    // An empty address is a failed check, for the reason in Failure.
     std::string Address = "203.0.113.7";
+    std::string Failure;
     int Checks = 0;
     TCheckSettings LastSettings;
 

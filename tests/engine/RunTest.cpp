@@ -118,15 +118,19 @@ TEST_F(TRunTest, BlockedGroupEndsEveryAutomaticRunWithTheBlockedStatusUntilSaved
 
 TEST_F(TRunTest, ForceUpdateAsksFirstAndNoMeansNothingHappens) {
     AddGroup("Home", {"a.example"});
-    Set("Update", "IP", "192.168.1.5");
+    MarkUpToDate("Home", "198.51.100.7");
+    Set("Update", "IP", "198.51.100.7");
+    Set("LocalIP", "IP0", "198.51.100.0-198.51.100.255"); // the user's own: asked about
+    WebCheck.Address = "198.51.100.7";
     Start();
+    RunCheck();            // refused: in the local list
     Engine->ForceUpdate(); // the address did not change, and it is not public: No
     EXPECT_EQ(Presenter.Questions.size(), 1u);
     EXPECT_EQ(Presenter.Questions[0],
               "It seems that the IP address does not change \rDo you really want to update?");
     EXPECT_FALSE(Logged("Manual update is requested"));
     EXPECT_TRUE(Updater.Started.empty());
-    // Yes to both: the confirmed run goes ahead on the private address.
+    // Yes to both: the confirmed run goes ahead on the address of the local list.
     Presenter.Answers = {true, true};
     Engine->ForceUpdate();
     EXPECT_EQ(Presenter.Questions.back(),
@@ -134,8 +138,25 @@ TEST_F(TRunTest, ForceUpdateAsksFirstAndNoMeansNothingHappens) {
     FinishRun();
     EXPECT_EQ(LoggedKind("Manual update is requested"), LogWarning);
     ASSERT_EQ(Updater.Started, std::vector<std::string>{"Home"});
-    EXPECT_EQ(Updater.Addresses["Home"], "192.168.1.5");
+    EXPECT_EQ(Updater.Addresses["Home"], "198.51.100.7");
     EXPECT_TRUE(Engine->ForcedRun());
+}
+
+TEST_F(TRunTest, ForceUpdateNeverSendsAPrivateAddressOrNone) {
+    AddGroup("Home", {"a.example"});
+    Start();
+    Engine->ForceUpdate(); // no check yet: no address at all
+    EXPECT_TRUE(Updater.Started.empty());
+    EXPECT_TRUE(Logged("Current IP address () is not public IP"));
+    WebCheck.Address = "10.1.2.3";
+    RunCheck();
+    Presenter.Answers = {true, true};
+    const std::size_t questions = Presenter.Questions.size();
+    Engine->ForceUpdate();
+    FinishRun();
+    EXPECT_EQ(Presenter.Questions.size(), questions) << "nothing to ask about: it is refused";
+    EXPECT_TRUE(Updater.Started.empty());
+    EXPECT_EQ(Engine->CycleState(), CycleIdle);
 }
 
 TEST_F(TRunTest, BroadcastCarriesTheAddressPackedIntoTwoNumbers) {
@@ -146,15 +167,15 @@ TEST_F(TRunTest, BroadcastCarriesTheAddressPackedIntoTwoNumbers) {
     EXPECT_EQ(PackAddress("1.2.3.4.5").LParam, 0);
     AddGroup("Home", {"a.example"});
     Set("Options", "UseLanIP", "1");
-    Network = TFixedHostNetwork({{"192.168.1.20", "255.255.255.0", true, false}});
+    Network = TFixedHostNetwork({{"198.51.100.20", "255.255.255.0", true, false}});
     Start();
     RunCheck();
     ASSERT_GE(Broadcaster.Sent.size(), 2u);
     EXPECT_EQ(Broadcaster.Sent[0].Name, "HOSTAQ_UPDATER_CURRENT_IP");
-    EXPECT_EQ(Broadcaster.Sent[0].WParam, 11010240);
-    EXPECT_EQ(Broadcaster.Sent[0].LParam, 1310721);
+    EXPECT_EQ(Broadcaster.Sent[0].WParam, 198 + 51 * 65536);
+    EXPECT_EQ(Broadcaster.Sent[0].LParam, 100 + 20 * 65536);
     EXPECT_EQ(Broadcaster.Sent[1].Name, "HOSTAQ_UPDATER_UPDATED_IP");
-    EXPECT_EQ(Broadcaster.Sent[1].Address, "192.168.1.20");
+    EXPECT_EQ(Broadcaster.Sent[1].Address, "198.51.100.20");
 }
 
 TEST_F(TRunTest, ReportIsMailedWhenItHoldsResultsAndAgainAfterAFailure) {

@@ -61,6 +61,14 @@ TEST(ParseCheckPage, FirstLineWithANonLocalAddressDecides) {
     EXPECT_EQ(ParseCheckPage("<html>\n<head>\n\n203.0.113.9\n</html>\n", local), "203.0.113.9");
 }
 
+TEST(ParseCheckPage, NonPublicAddressesAreSkippedWhateverTheList) {
+    const TAddressList empty("");
+    EXPECT_EQ(ParseCheckPage("NAT 100.64.1.1\nGroup 224.0.0.1\nYou 203.0.113.7\n", empty), "203.0.113.7");
+    EXPECT_EQ(ExtractAddress("lan 10.1.2.3 wan 203.0.113.7", empty), "203.0.113.7");
+    // Nothing better on the page: the last line's address comes back for the caller to refuse.
+    EXPECT_EQ(ParseCheckPage("Current IP Address: 10.1.2.3", empty), "10.1.2.3");
+}
+
 TEST(ParseCheckPage, WithoutAPublicAddressTheLastLineIsKept) {
     const TAddressList local("192.168.0.0-192.168.255.255");
     EXPECT_EQ(ParseCheckPage("Your address\r\n192.168.1.1", local), "192.168.1.1");

@@ -94,6 +94,13 @@ TEST(LocalPublicAddress, PrefersAHostAddressOutsideTheLocalList) {
         THostNetworkGuard guard(&lanOnly);
         EXPECT_EQ(LocalPublicAddress(localList), "192.168.1.5");
     }
+    // A shared (carrier-grade NAT) address is not public whatever the list holds.
+    const TFixedHostNetwork carrierNat(
+        {Row("100.64.3.4", "255.192.0.0"), Row("203.0.113.7", "255.255.255.0")});
+    {
+        THostNetworkGuard guard(&carrierNat);
+        EXPECT_EQ(LocalPublicAddress(localList), "203.0.113.7");
+    }
     // A user's LocalIP entry makes the public address local too.
     config.Write("[LocalIP]\nIP0=203.0.113.7\n");
     {

@@ -192,6 +192,43 @@ TEST_F(DialerLogicTest, CancelDialStopsTheDialAndTheCheckGoesOn) {
     EXPECT_NE(Engine->AddressState(), AddressChecking);
 }
 
+TEST_F(DialerLogicTest, StopRequestCancelsADialInProgressAndStopsAtOnce) {
+    Pppd.Behave("work", "hang");
+    StartDialUp();
+    ASSERT_TRUE(Loop.PumpUntil([this] { return Logged("Dialer - Opening port"); }, 10000));
+    Engine->RequestStop();
+    EXPECT_EQ(KindOf("Dial to work is canceled"), LogWarning);
+    EXPECT_EQ(Presenter.Terminated, 1);
+    EXPECT_EQ(KindOf("Hostaq Updater stopped..."), LogProgram);
+    // Its pppd was told to end: the thread that waited for it is gone soon.
+    EXPECT_TRUE(Loop.PumpUntil([] { return LiveWorkers() == 0; }, 5000));
+}
+
+TEST_F(DialerLogicTest, StopRequestEndsAFailingRedialSequence) {
+    Pppd.Behave("work", "fail 8");
+    StartDialUp();
+    FinishDial();
+    ASSERT_TRUE(Logic.RedialScheduled());
+    Engine->RequestStop();
+    EXPECT_EQ(Presenter.Terminated, 1);
+    EXPECT_FALSE(Logic.RedialScheduled());
+    Loop.AdvanceSecs(10);
+    EXPECT_EQ(Pppd.Calls().size(), 1u) << "no redial after the stop";
+}
+
+TEST_F(DialerLogicTest, OneShotRunEndsItsCheckAfterOneFailedDial) {
+    Pppd.Behave("work", "fail 8");
+    Engine = std::make_unique<TEngine>(Loop, Presenter, Services);
+    Engine->SetHeartbeatAllowed(false);
+    Logic.Attach(*Engine);
+    Engine->StartUpSequence();
+    FinishDial();
+    EXPECT_FALSE(Logic.RedialScheduled());
+    EXPECT_FALSE(Logged("Schedule to dial again within 7 second(s)"));
+    EXPECT_EQ(Engine->AddressState(), AddressWaiting);
+    EXPECT_TRUE(Engine->CurrentAddressRefused()) << "no address: the line never came up";
+}
+
 TEST_F(DialerLogicTest, DialerIsReleasedWhenTheConnectionIsNoLongerDialUp) {
     Pppd.AddLink("ppp0", "work", 4242, "203.0.113.60", "203.0.113.1");
     StartDialUp();
