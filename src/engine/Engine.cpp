@@ -164,7 +164,7 @@ void TEngine::Reload() {
     if (stopped_ || exitPending_ || !startUpDone_ || cycleState_ == CycleSettings)
         return;
     // A check or run in progress ends first; the heartbeat then reloads.
-    if (cycleState_ != CycleIdle || addressState_ == AddressChecking || RunInProgress()) {
+    if (cycleState_ != CycleIdle || addressState_ == AddressChecking || RunInProgress() || engineBusy_) {
         reloadPending_ = true;
         return;
     }
