@@ -12,6 +12,8 @@ packages=(
   # the tray program and its tests
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libx11-dev libxcb1-dev
   xvfb xauth trayer xdotool x11-utils fonts-dejavu-core
+  # systemd-analyze, which checks the generated service unit
+  systemd
 )
 
 missing=()

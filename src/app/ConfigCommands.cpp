@@ -23,7 +23,6 @@ namespace hostaq {
 
 namespace {
 // The group editor's messages.
-constexpr int MsgGroupNameNeeded = 10098;
 constexpr int MsgUserNameNeeded = 10099;
 constexpr int MsgPasswordNeeded = 10100;
 constexpr int MsgNeedOneHost = 10103;
@@ -31,13 +30,6 @@ constexpr int MsgGroupNameTaken = 10122;
 constexpr int MsgTooManyHosts = 10435;
 constexpr int MsgOnlyFirstHosts = 10436;
 constexpr int MsgEnterProfileFile = 10251;
-
-std::string Trim(const std::string& text) {
-    const std::size_t b = text.find_first_not_of(" \t");
-    if (b == std::string::npos)
-        return {};
-    return text.substr(b, text.find_last_not_of(" \t") - b + 1);
-}
 
 bool ReadLine(std::istream& in, std::string& line) {
     if (!std::getline(in, line))
@@ -110,9 +102,10 @@ int RunGroupAdd(const TCommandLine& cl, std::istream& in, std::ostream& out, std
 
     std::string password;
     ReadLine(in, password);
-    const std::string name = Trim(cl.GroupName);
-    if (name.empty())
-        return refuse(FormatMsg(MsgGroupNameNeeded, {AppTitle, "\r"}));
+    // Taken as given: a name with blanks at its ends is refused, not silently changed.
+    const std::string& name = cl.GroupName;
+    if (const std::string why = CheckGroupName(name); !why.empty())
+        return refuse(why);
     if (IniSectionExists(path, name) || SplitNameTaken(path, name))
         return refuse(FormatMsg(MsgGroupNameTaken, {name}));
     if (cl.GroupUser.empty())

@@ -8,6 +8,8 @@
 #include "config/Stamp.h"
 #include "ipdetect/CheckPage.h"
 
+#include <algorithm>
+
 namespace hostaq {
 
 namespace {
@@ -29,8 +31,8 @@ std::string ReadAddressChecked(const TConfigKey& key, const std::string& def) {
 }
 
 int ReadRetryMinutes() {
-    const int value = ReadInteger(Keys::CheckIntErr);
-    return value < 0 ? 1 : value;
+    // At least a minute: 0 would poll the check page and a failing provider at every heartbeat.
+    return std::max(ReadInteger(Keys::CheckIntErr), 1);
 }
 
 TDateTime EarliestLastUpdate(const std::string& path, const std::vector<std::string>& groupNames) {

@@ -19,7 +19,7 @@ inline constexpr int MsgValueNotNumber = 10439;
 std::string ReadAddressChecked(const TConfigKey& key, const std::string& def);
 
 // Options/CheckIntErr in minutes (default 1). Values of 60 and more are used as whole minutes;
-// a negative value reads as the default.
+// a value below 1 reads as 1.
 int ReadRetryMinutes();
 
 // The earliest last update: Update/LastUpdate (now + 365 days when missing), or the LastUpdate

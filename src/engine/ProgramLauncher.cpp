@@ -1,9 +1,9 @@
 #include "engine/ProgramLauncher.h"
 
+#include "net/ChildProcess.h"
+
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,19 +35,13 @@ int TForkExecLauncher::Spawn(const std::string& program, const std::vector<std::
         if (grandchild != 0)
             ::_exit(grandchild < 0 ? 1 : 0);
         // The monitor blocks its stop signals and ignores SIGPIPE; the program starts afresh.
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        struct sigaction dfl {};
-        dfl.sa_handler = SIG_DFL;
-        ::sigaction(SIGPIPE, &dfl, nullptr);
-        const int devNull = ::open("/dev/null", O_RDONLY);
+        ResetChildState();
+        const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
         if (devNull >= 0) {
             ::dup2(devNull, STDIN_FILENO);
             if (devNull != STDIN_FILENO)
                 ::close(devNull);
         }
-        ::syscall(SYS_close_range, 3U, ~0U, 0U);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }

@@ -2,10 +2,14 @@
 
 #include "config/Clock.h"
 #include "config/ConfigKeys.h"
+#include "config/ErrorReporter.h"
 #include "config/IniFile.h"
+#include "config/Messages.h"
 #include "config/ProviderConstants.h"
 #include "config/Scramble.h"
 #include "config/Stamp.h"
+#include "config/Version.h"
+#include "groups/GroupMessages.h"
 
 #include <algorithm>
 #include <strings.h>
@@ -65,9 +69,10 @@ void LoadGroup(const std::string& path, const std::string& name, TDynAcc& g) {
     g.UserID = IniReadString(path, name, "UserID", g.UserID);
     g.Provider = IniReadString(path, name, "Provider", g.Provider);
     g.Profile = IniReadString(path, name, "Profile", g.Profile);
-    const std::string stored = IniReadString(path, name, "Password", "");
-    if (!stored.empty())
-        g.Password = UnscramblePassword(stored);
+    bool damaged = false;
+    g.Password = ReadGroupPassword(path, name, &damaged);
+    if (damaged)
+        ReportWarningOnce(FormatMsg(MsgGroupPasswordDamaged, {name}));
     // The record holds 20 hosts; a hand-edited larger count loads the first 20.
     g.NumOfHosts =
         std::clamp(ReadIntegerChecked(path, name, "NumOfHosts", g.NumOfHosts), 0, MaxHostsPerGroup);
@@ -109,7 +114,12 @@ bool SplitNameTaken(const std::string& path, const std::string& name) {
 
 TGroupCounts CountGroups(const std::string& path) {
     TGroupCounts counts;
+    std::vector<std::string> seen;
     for (const std::string& name : IniReadSections(path)) {
+        if (std::any_of(seen.begin(), seen.end(),
+                        [&](const std::string& s) { return strcasecmp(s.c_str(), name.c_str()) == 0; }))
+            continue;
+        seen.push_back(name);
         if (!IsGroupSection(path, name))
             continue;
         const int hosts = ReadIntegerChecked(path, name, "NumOfHosts", 0);
@@ -180,6 +190,49 @@ bool IsGroupConfigKey(const std::string& name) {
                name.substr(4) == std::to_string(n);
     }
     return false;
+}
+
+std::string CheckGroupName(const std::string& name) {
+    auto refused = [&](int why) { return FormatMsg(MsgGroupNameRefused, {name, Msg(why)}); };
+    auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    if (std::all_of(name.begin(), name.end(), isBlank))
+        return FormatMsg(MsgGroupNameNeeded, {AppTitle, "\r"});
+    if (isBlank(name.front()) || isBlank(name.back()))
+        return refused(MsgGroupNameBlankEnd);
+    if (std::any_of(name.begin(), name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < ' ' || c == '\x7F'; }))
+        return refused(MsgGroupNameControl);
+    if (name.front() == '[' || name.front() == ';')
+        return refused(MsgGroupNameStart);
+    if (name.find(']') != std::string::npos)
+        return refused(MsgGroupNameBracket);
+    // The sections the program keeps its settings, state and window places in.
+    static const char* const Own[] = {
+        "Options",     "Connection",  "IPAddress",  "Update",        "Dialer",      "Logging",
+        "CustomIcons", "Offline",     "Run",        "DisconnectRun", "CheckUpdate", "FileLocation",
+        "SvcProvider", "SettingForm", "FormWindow", "LogWindow",     "Dialogs",     "LocalIP"};
+    for (const char* own : Own)
+        if (strcasecmp(name.c_str(), own) == 0)
+            return refused(MsgGroupNameReserved);
+    for (const TConfigKey* key : AllConfigKeys())
+        if (strcasecmp(name.c_str(), key->Section) == 0)
+            return refused(MsgGroupNameReserved);
+    return {};
+}
+
+std::string ReadGroupPassword(const std::string& path, const std::string& name, bool* damaged) {
+    if (damaged)
+        *damaged = false;
+    const std::string stored = IniReadString(path, name, "Password", "");
+    if (stored.empty())
+        return {};
+    bool malformed = false;
+    std::string plain = UnscramblePassword(stored, &malformed);
+    if (!malformed)
+        return plain;
+    if (damaged)
+        *damaged = true;
+    return {};
 }
 
 } // namespace hostaq

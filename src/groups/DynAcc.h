@@ -37,7 +37,7 @@ struct TDynAcc {
 
 void InitGroup(TDynAcc& group);
 // The stored group; a missing section gives the defaults. A stored NumOfHosts above 20 loads the
-// first 20 hosts and leaves the file as it is.
+// first 20 hosts and leaves the file as it is; a damaged password loads as empty (reported).
 void LoadGroup(const std::string& path, const std::string& name, TDynAcc& group);
 // Replaces the section with the group, as one atomic write. Returns false when the write failed
 // (reported already; the old section is then untouched).
@@ -55,6 +55,8 @@ struct TGroupCounts {
     int DisabledHosts = 0;
     std::vector<std::string> Names; // in file order
 };
+// Two sections of one name (without regard to case) are one group: the first, as the first
+// matching section is the one every read and write reaches.
 TGroupCounts CountGroups(const std::string& path);
 bool AnyGroup(const std::string& path);
 
@@ -73,5 +75,17 @@ bool RenameGroup(const std::string& path, const std::string& oldName, const std:
 
 // The group's own configuration keys; a per-host result key never takes one of these names.
 bool IsGroupConfigKey(const std::string& name);
+
+// Whether a name can be a group: a section name the file can hold and none the program uses
+// for its own settings. Not empty, no blank at either end, no "]", no line break or other
+// control character, not beginning with "[" or ";", and not (without regard to case) a section
+// of the program's own. Returns the message that says why a name is refused, empty when it can
+// be used. Every path that creates or renames a group asks it first.
+std::string CheckGroupName(const std::string& name);
+
+// The group's stored password, in plain. A stored value that does not unscramble reads as empty
+// and sets damaged: it counts as no password, never as an empty one to send. LoadGroup reports
+// it once as a warning naming the group; an update run does not send the group.
+std::string ReadGroupPassword(const std::string& path, const std::string& name, bool* damaged = nullptr);
 
 } // namespace hostaq

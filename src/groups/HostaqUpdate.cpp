@@ -6,6 +6,7 @@
 #include "config/Messages.h"
 #include "config/ProviderConstants.h"
 #include "config/Stamp.h"
+#include "config/Text.h"
 #include "config/Version.h"
 #include "groups/DynAcc.h"
 #include "groups/DynAccUpdate.h"
@@ -44,6 +45,8 @@ int LackMessage(TRequestLack lack) {
         return MsgLacksPassword;
     case TRequestLack::Profile:
         return MsgLacksProfile;
+    case TRequestLack::DamagedPassword:
+        return MsgGroupPasswordDamaged;
     default:
         return MsgLacksHosts;
     }
@@ -133,13 +136,16 @@ void THostaqUpdate::OnHostResult(const std::string& group, const std::string& pr
     });
     if (!storable)
         AddLog(LogWarning, FormatMsg(MsgResultKeyRefused, {r.Host, group}));
-    AddLog(LogKindOf(r.Class), FormatMsg(MsgHostResultLine, {r.Host, provider, r.Line, r.Interpretation}));
+    AddLog(LogKindOf(r.Class),
+           FormatMsg(MsgHostResultLine,
+                     {r.Host, provider, CleanText(r.Line, MaxLoggedNetworkText), r.Interpretation}));
     UpdateReport().AppendResult(HostResultBlock(r.Host, provider, r.Line, r.Interpretation));
 }
 
 void THostaqUpdate::OnUpdateError(const std::string& group, const std::string& provider, int code,
                                   const std::string& text) {
-    const std::string line = FormatMsg(MsgHostResultLine, {group, provider, std::to_string(code), text});
+    const std::string line = FormatMsg(
+        MsgHostResultLine, {group, provider, std::to_string(code), CleanText(text, MaxLoggedNetworkText)});
     AddLog(LogError, line);
     UpdateReport().Append(line + "\r\n\r\n");
 }

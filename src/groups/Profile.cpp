@@ -50,9 +50,7 @@ TProfileURL BuildProfileURL(const std::string& configPath, const std::string& pr
         return result;
     if (ReadBoolChecked(profilePath, "default", "withpass", true)) {
         result.UserName = IniReadString(configPath, groupName, "UserID", "");
-        const std::string stored = IniReadString(configPath, groupName, "Password", "");
-        if (!stored.empty())
-            result.Password = UnscramblePassword(stored);
+        result.Password = ReadGroupPassword(configPath, groupName, &result.PasswordDamaged);
     }
     // The default server is the update server's host alone: the profile's own port follows it.
     const std::string defaultHost = HostWithoutPort(EffectiveUpdateHost(configPath));
@@ -111,10 +109,8 @@ std::string PlaceholderValue(const std::string& placeholder, const std::string& 
     const std::string name = UpperAscii(placeholder);
     if (name == "%USER%")
         return IniReadString(configPath, groupName, "UserID", "");
-    if (name == "%PASS%") {
-        const std::string stored = IniReadString(configPath, groupName, "Password", "");
-        return stored.empty() ? std::string() : UnscramblePassword(stored);
-    }
+    if (name == "%PASS%")
+        return ReadGroupPassword(configPath, groupName);
     if (name == "%SYSTEM%")
         return SystemName(ReadIntegerChecked(configPath, groupName, "Type", 0));
     if (name == "%HOST%")

@@ -13,6 +13,7 @@ struct TProfileURL {
     std::string URL; // raw, placeholders not yet expanded; empty when the profile file is missing
     std::string UserName;
     std::string Password;
+    bool PasswordDamaged = false; // the stored password does not unscramble: nothing is sent
 };
 
 // Protocol "://" Host ":" port path, then "?" and the requests lines joined by "&". The login

@@ -1,6 +1,7 @@
 #include "groups/UpdateAnswer.h"
 
 #include "config/Messages.h"
+#include "config/Text.h"
 #include "groups/GroupMessages.h"
 #include "groups/UpdateUrl.h"
 
@@ -65,6 +66,8 @@ TAnswer InterpretAnswer(const std::vector<std::string>& lines, const std::vector
         answer.WorstClass = std::max(answer.WorstClass, r.Class);
         if (rules.StripHtml)
             r.Line = StripTags(r.Line);
+        // The line is stored as the group's ReturnStr: no more than a read returns, one line.
+        r.Line = CleanText(r.Line, MaxStoredNetworkText);
     }
     return answer;
 }

@@ -11,7 +11,9 @@ namespace hostaq {
 // One answer line as it is reported to the group's result handler.
 struct THostResult {
     std::string Host; // the group name when the lines do not map to the hosts
-    std::string Line; // tags stripped when the answer is HTML
+    // Tags stripped when the answer is HTML; control characters made blanks, at most
+    // MaxStoredNetworkText bytes (classification sees the whole line).
+    std::string Line;
     std::string Interpretation;
     std::string Keyword;
     UpdateResultClass Class = ClassNoError;

@@ -70,6 +70,10 @@ TUpdateRequest BuildUpdateURL(const std::string& path, const std::string& groupN
             req.Lack = TRequestLack::Profile;
             return req;
         }
+        if (p.PasswordDamaged) {
+            req.Lack = TRequestLack::DamagedPassword;
+            return req;
+        }
         // The profile's %IP% is the address this request sends: the offline address in an
         // offline run, as in the standard request.
         req.URL = ExpandTemplate(p.URL, path, groupName, offline, offline ? offlineAddress : address);
@@ -89,7 +93,13 @@ TUpdateRequest BuildUpdateURL(const std::string& path, const std::string& groupN
         req.Lack = TRequestLack::Password;
         return req;
     }
-    req.Password = UnscramblePassword(stored);
+    bool damaged = false;
+    req.Password = ReadGroupPassword(path, groupName, &damaged);
+    if (damaged) {
+        req.UserName.clear();
+        req.Lack = TRequestLack::DamagedPassword;
+        return req;
+    }
 
     // Port 8245 is always plain HTTP; a secure request uses the default HTTPS port.
     const int portChoice = ReadInteger(path, Keys::ServerPort);

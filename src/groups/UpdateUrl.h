@@ -6,7 +6,8 @@
 namespace hostaq {
 
 // What a group lacks when no request can be built for it.
-enum class TRequestLack { None, Hosts, UserName, Password, Profile };
+// DamagedPassword: a stored password that does not unscramble counts as none.
+enum class TRequestLack { None, Hosts, UserName, Password, Profile, DamagedPassword };
 
 // The parts of one group's update request.
 struct TUpdateRequest {

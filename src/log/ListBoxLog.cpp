@@ -1,6 +1,7 @@
 #include "log/ListBoxLog.h"
 
 #include "config/Clock.h"
+#include "config/Text.h"
 #include "log/DateFormat.h"
 #include "log/LogFile.h"
 #include "log/LogKind.h"
@@ -17,11 +18,7 @@ constexpr std::size_t EntryOffset = 8;
 } // namespace
 
 std::string OneLineEntry(const std::string& text) {
-    std::string line = text;
-    for (char& c : line)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    return line;
+    return CleanText(text);
 }
 
 std::string TVemoListBoxLog::Stamp(const TDateTime& t) const {

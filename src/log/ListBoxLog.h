@@ -15,8 +15,9 @@ struct TLogItem {
     bool operator==(const TLogItem&) const = default;
 };
 
-// An entry's text as it is shown and stored: line breaks become blanks, so every entry stays one
-// line of the file and cannot forge another.
+// An entry's text as it is shown and stored: line breaks and other control characters but tab
+// become blanks, so every entry stays one line of the file, cannot forge another and cannot
+// drive a terminal.
 std::string OneLineEntry(const std::string& text);
 
 // What changed in the list, for a view that follows it.

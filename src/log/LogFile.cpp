@@ -30,8 +30,10 @@ bool WriteAll(int fd, const std::string& data) {
 
 // Opens the file for appending; creates it when missing. created tells which happened.
 int OpenForAppend(const std::string& path, bool& created) {
-    // O_NONBLOCK: a fifo in place of the file must not stall the program.
-    constexpr int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    // O_NONBLOCK: a fifo in place of the file must not stall the program. O_NOFOLLOW: a link
+    // planted under the file's name must not send a service's entries to a file of another's
+    // choosing.
+    constexpr int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
     for (int attempt = 0; attempt < 2; ++attempt) {
         int fd = ::open(path.c_str(), flags);
         if (fd >= 0 || errno != ENOENT) {

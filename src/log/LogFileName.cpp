@@ -4,6 +4,7 @@
 #include "config/ConfigKeys.h"
 #include "config/IniFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -57,7 +58,8 @@ std::string LogFileNameFor(const std::string& configPath) {
 }
 
 void DeleteOldLog(const std::string& configPath, const std::string& currentName) {
-    const int periods = ReadInteger(configPath, Keys::LogKept) + 1;
+    // Hand-edited values are held to what the date arithmetic can take.
+    const int periods = std::clamp(ReadInteger(configPath, Keys::LogKept), 0, MaxLogKept) + 1;
     const int changeLogInt = ReadInteger(configPath, Keys::ChangeLogInt);
     const TDateTime now = Now();
     TDateTime old;

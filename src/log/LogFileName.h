@@ -31,6 +31,10 @@ std::string LogFileNameAt(const std::string& stem, int changeLogInt, const TDate
 // in FileLocation/LogFile of that file.
 std::string LogFileNameFor(const std::string& configPath);
 
+// The most periods Logging/LogKept keeps (the settings dialog offers 0 to 9); a larger stored
+// value reads as this, a negative one as 0.
+inline constexpr int MaxLogKept = 999;
+
 // Deletes the one file of Logging/LogKept + 1 periods ago, when it exists and is not the current
 // file. Files of earlier periods stay; a file that cannot be deleted is left without a word.
 void DeleteOldLog(const std::string& configPath, const std::string& currentName);

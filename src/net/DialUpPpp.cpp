@@ -1,5 +1,7 @@
 #include "net/DialUpPpp.h"
 
+#include "net/ChildProcess.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -19,8 +21,6 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace hostaq {
 
@@ -223,11 +223,6 @@ int TPppProcess::Start(const std::string& pppd, const std::string& entry, const 
         argv.push_back("file");
         argv.push_back("/dev/fd/3");
     }
-    std::vector<char*> args;
-    for (std::string& a : argv)
-        args.push_back(a.data());
-    args.push_back(nullptr);
-
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -236,7 +231,8 @@ int TPppProcess::Start(const std::string& pppd, const std::string& entry, const 
     if (secret[0] >= 0)
         ::posix_spawn_file_actions_adddup2(&actions, secret[0], 3);
     pid_t pid = -1;
-    const int rc = ::posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    // pppd keeps the password pipe as descriptor 3 and nothing else of the monitor.
+    const int rc = SpawnChild(pid, argv, false, &actions, secret[0] >= 0 ? 3 : 2);
     ::posix_spawn_file_actions_destroy(&actions);
     CloseFd(out[1]);
     CloseFd(secret[0]);

@@ -5,6 +5,7 @@
 #include "config/IniFile.h"
 #include "config/Messages.h"
 #include "config/Scramble.h"
+#include "config/Text.h"
 #include "config/Version.h"
 #include "log/DateFormat.h"
 #include "log/Log.h"
@@ -87,7 +88,8 @@ std::shared_ptr<TSmtpCancel> SendReportMail(const std::string& reportText, const
     }
     mail->OnDone = [onFinished = std::move(onFinished)](TVemoSmtp&, int code, const std::string& text) {
         if (code != 0) {
-            AddLog(LogError, MailErrorText(code, text));
+            // The server's answer is bounded like every text from the network.
+            AddLog(LogError, MailErrorText(code, CleanText(text, MaxLoggedNetworkText)));
             WriteBool(Keys::MailSent, false);
         } else {
             AddLog(LogNormal, Msg(MsgMailSent));

@@ -1,22 +1,17 @@
 #include "platform/CommandRunner.h"
 
-#include <cerrno>
-#include <spawn.h>
-#include <sys/wait.h>
+#include "net/ChildProcess.h"
 
-extern char** environ;
+#include <cerrno>
+#include <sys/wait.h>
 
 namespace hostaq {
 
 int RunCommand(const std::vector<std::string>& argv) {
     if (argv.empty())
         return -EINVAL;
-    std::vector<char*> args;
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
     pid_t pid = 0;
-    const int rc = ::posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ);
+    const int rc = SpawnChild(pid, argv, true);
     if (rc != 0)
         return -rc;
     int status = 0;

@@ -1,13 +1,18 @@
 #include "platform/ServiceControl.h"
 
 #include "config/Messages.h"
+#include "config/Text.h"
 #include "config/Version.h"
 #include "platform/PlatformMessages.h"
 #include "platform/TextFile.h"
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <grp.h>
+#include <pwd.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <systemd/sd-login.h>
 #include <unistd.h>
 
@@ -38,6 +43,84 @@ std::string EscapeSpecifiers(const std::string& text) {
 int CommandError(int rc) {
     return rc < 0 ? -rc : rc;
 }
+
+// Valid UTF-8 without control characters: what a unit file line can carry as it is.
+bool UnitSafe(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F)
+            return false;
+        std::size_t n = c < 0x80             ? 1
+                        : (c & 0xE0) == 0xC0 ? 2
+                        : (c & 0xF0) == 0xE0 ? 3
+                        : (c & 0xF8) == 0xF0 ? 4
+                                             : 0;
+        if (n == 0 || (n == 2 && c < 0xC2) || i + n > text.size())
+            return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        // The C1 controls U+0080 to U+009F.
+        if (c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+// A value systemd takes unquoted (WorkingDirectory=): a trailing backslash would join the next
+// line and surrounding blanks would be dropped.
+bool UnquotedUnitSafe(const std::string& text) {
+    return UnitSafe(text) && !text.empty() && text.back() != '\\' && text.back() != ' ' &&
+           text.front() != ' ';
+}
+
+// A user or group name systemd takes in User= and Group=; otherwise the number is written.
+std::string UnitAccountName(const char* name, unsigned id) {
+    auto plain = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+    if (name == nullptr || !plain(name[0]))
+        return std::to_string(id);
+    for (const char* p = name + 1; *p != '\0'; ++p)
+        if (!plain(*p) && !(*p >= '0' && *p <= '9') && *p != '-' && *p != '.')
+            return std::to_string(id);
+    return name;
+}
+
+// Whether group gid holds nobody but the user owner (and root): no other member is listed and
+// no other account has it as its own group.
+bool GroupIsOwnersAlone(gid_t gid, uid_t owner) {
+    if (gid == 0)
+        return true;
+    const struct passwd* ownerEntry = ::getpwuid(owner);
+    const std::string ownerName = ownerEntry != nullptr ? ownerEntry->pw_name : "";
+    if (const struct group* g = ::getgrgid(gid)) {
+        for (char** member = g->gr_mem; member != nullptr && *member != nullptr; ++member)
+            if (ownerName != *member && std::strcmp(*member, "root") != 0)
+                return false;
+    }
+    bool alone = true;
+    ::setpwent();
+    while (const struct passwd* p = ::getpwent())
+        if (p->pw_gid == gid && p->pw_uid != owner && p->pw_uid != 0)
+            alone = false;
+    ::endpwent();
+    return alone;
+}
+
+// Whether someone other than owner and root may change what st describes.
+bool OthersMayWrite(const struct stat& st, uid_t owner) {
+    if (st.st_uid != owner && st.st_uid != 0)
+        return true;
+    if ((st.st_mode & S_IWOTH) != 0)
+        return true;
+    return (st.st_mode & S_IWGRP) != 0 && !GroupIsOwnersAlone(st.st_gid, owner);
+}
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec).lexically_normal();
+    return ec ? path : absolute.string();
+}
 } // namespace
 
 bool IsServiceSwitch(const std::string& arg, const char* name) {
@@ -48,6 +131,8 @@ bool IsServiceSwitch(const std::string& arg, const char* name) {
 }
 
 std::string QuoteUnitArgument(const std::string& arg) {
+    if (!UnitSafe(arg))
+        return {};
     std::string out = "\"";
     for (char c : arg) {
         switch (c) {
@@ -61,9 +146,6 @@ std::string QuoteUnitArgument(const std::string& arg) {
             break;
         case '$':
             out += "$$";
-            break;
-        case '\n':
-            out += "\\n";
             break;
         default:
             out += c;
@@ -85,36 +167,88 @@ std::string TServiceControl::UnitPath() const {
     return env_.UnitFolder + "/" + ServiceUnitName;
 }
 
-std::string TServiceControl::BuildUnit(const std::string& programPath, const std::string& configPath) {
-    // The command line takes an argument starting with "/" for a switch, so the configuration
-    // file is named relative to its folder, which becomes the working directory.
-    std::string exec = QuoteUnitArgument(programPath) + " --headless";
-    std::string workingDirectory;
-    if (!configPath.empty()) {
+std::string ServiceAccountFor(const std::string& configPath, TServiceAccount& account) {
+    const std::string path = AbsolutePath(configPath);
+    auto refused = [&](const std::string& why) { return FormatMsg(MsgServiceConfigRefused, {path, why}); };
+    auto cannotExamine = [&](int error) {
+        return refused(FormatMsg(MsgServiceCannotExamine, {std::strerror(error)}));
+    };
+    if (configPath.empty())
+        return cannotExamine(ENOENT);
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    struct stat folderSt {};
+    if (::stat(folder.c_str(), &folderSt) != 0)
+        return cannotExamine(errno);
+
+    // The owner of the file; while it does not exist yet, of the folder it will be made in.
+    struct stat fileSt {};
+    const bool exists = ::stat(path.c_str(), &fileSt) == 0;
+    if (!exists && errno != ENOENT)
+        return cannotExamine(errno);
+    const uid_t owner = exists ? fileSt.st_uid : folderSt.st_uid;
+
+    if (OthersMayWrite(folderSt, owner))
+        return refused(FormatMsg(MsgServiceFolderUnsafe, {folder}));
+    if (exists) {
+        if (OthersMayWrite(fileSt, owner))
+            return refused(Msg(MsgServiceFileUnsafe));
+        // A link: the file it names is what the service reads and replaces.
         std::error_code ec;
-        std::filesystem::path absolute = std::filesystem::absolute(configPath, ec).lexically_normal();
+        const std::filesystem::path target = std::filesystem::canonical(path, ec);
         if (ec)
-            absolute = configPath;
-        workingDirectory = "WorkingDirectory=" + EscapeSpecifiers(absolute.parent_path().string()) + "\n";
-        std::string relative = "./";
-        relative += absolute.filename().string();
-        exec += ' ';
-        exec += QuoteUnitArgument(relative);
+            return cannotExamine(ec.value());
+        const std::string targetFolder = target.parent_path().string();
+        struct stat targetFolderSt {};
+        if (::stat(targetFolder.c_str(), &targetFolderSt) != 0)
+            return cannotExamine(errno);
+        if (OthersMayWrite(targetFolderSt, owner))
+            return refused(FormatMsg(MsgServiceFolderUnsafe, {targetFolder}));
     }
+
+    account.Uid = owner;
+    const struct passwd* pw = ::getpwuid(owner);
+    account.Gid = pw != nullptr ? pw->pw_gid : (exists ? fileSt.st_gid : folderSt.st_gid);
+    account.User = UnitAccountName(pw != nullptr ? pw->pw_name : nullptr, owner);
+    const struct group* gr = ::getgrgid(account.Gid);
+    account.Group = UnitAccountName(gr != nullptr ? gr->gr_name : nullptr, account.Gid);
+    return {};
+}
+
+std::string TServiceControl::BuildUnit(const std::string& programPath, const std::string& configPath,
+                                       const TServiceAccount& account, std::string& error) {
+    // The configuration is named by its absolute path; its folder is the working directory,
+    // where a language file beside it is found.
+    const std::string config = AbsolutePath(configPath);
+    const std::string folder = std::filesystem::path(config).parent_path().string();
+    const std::string program = QuoteUnitArgument(programPath);
+    const std::string configArgument = QuoteUnitArgument(config);
+    if (program.empty() || configArgument.empty() || !UnquotedUnitSafe(folder)) {
+        const std::string& bad = program.empty() ? programPath : config;
+        error = FormatMsg(MsgServiceConfigRefused, {bad, Msg(MsgServiceUnquotable)});
+        return {};
+    }
+    // The description comes from the message table, which a language file may change.
+    std::string description = TrimBlanks(CleanText(Msg(MsgServiceDescription)));
+    while (!description.empty() && description.back() == '\\')
+        description.pop_back();
     std::string unit = "# ";
     unit += ServiceDisplayName;
     return unit + "\n" +
            "[Unit]\n"
            "Description=" +
-           EscapeSpecifiers(Msg(MsgServiceDescription)) +
+           EscapeSpecifiers(description) +
            "\n"
            "Wants=network-online.target\n"
            "After=network-online.target\n"
            "\n"
            "[Service]\n"
-           "Type=simple\n" +
-           workingDirectory + "ExecStart=" + exec +
+           "Type=simple\n"
+           "User=" +
+           EscapeSpecifiers(account.User) + "\nGroup=" + EscapeSpecifiers(account.Group) +
+           "\nWorkingDirectory=" + EscapeSpecifiers(folder) + "\nExecStart=" + program + " --headless " +
+           configArgument +
            "\n"
+           "ExecReload=/bin/kill -HUP $MAINPID\n"
            "Restart=on-failure\n"
            "\n"
            "[Install]\n"
@@ -133,8 +267,18 @@ TServiceResult TServiceControl::Install(const std::string& programPath, const st
         result.Message = Msg(MsgServiceNeedsRoot);
         return result;
     }
+    TServiceAccount account;
+    std::string refusal = ServiceAccountFor(configPath, account);
+    std::string text;
+    if (refusal.empty())
+        text = BuildUnit(programPath, configPath, account, refusal);
+    if (!refusal.empty()) {
+        result.ErrorCode = EACCES;
+        result.Message = refusal;
+        return result;
+    }
     const std::string unit = UnitPath();
-    if (const int error = WriteTextFileAtomically(unit, BuildUnit(programPath, configPath), 0644); error != 0)
+    if (const int error = WriteTextFileAtomically(unit, text, 0644); error != 0)
         return fail(error);
     int rc = env_.Runner({"systemctl", "daemon-reload"});
     if (rc == 0)

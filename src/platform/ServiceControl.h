@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace hostaq {
@@ -24,6 +25,21 @@ struct TServiceEnvironment {
     std::function<std::string()> OwnUnit;
 };
 
+// The account the service runs under: the owner of its configuration file.
+struct TServiceAccount {
+    uid_t Uid = 0;
+    gid_t Gid = 0;     // the owner's own group
+    std::string User;  // as the unit names them: the name, or the number where the name
+    std::string Group; // is not one systemd takes
+};
+
+// The account a service on configPath runs as, or why it cannot: the file (or, while it does not
+// exist yet, its folder) gives the owner; the file and its folder (and the folder of the file a
+// link names) must be writable by nobody but that owner and root, since the service trusts
+// what they hold: the programs it starts, the files it writes. Returns the refusal message,
+// empty when account is filled.
+std::string ServiceAccountFor(const std::string& configPath, TServiceAccount& account);
+
 // The outcome of install or uninstall: the text to show and the system error code (0 on success).
 struct TServiceResult {
     bool Ok = false;
@@ -36,11 +52,16 @@ public:
     explicit TServiceControl(TServiceEnvironment env = {});
 
     std::string UnitPath() const;
-    // The unit text: starts after the network is online, runs the program headless on the given
-    // configuration file and restarts it when it fails.
-    static std::string BuildUnit(const std::string& programPath, const std::string& configPath);
+    // The unit text: starts after the network is online, runs the program headless as the
+    // account on the configuration file named by its absolute path (its folder the working
+    // directory), reloads it on SIGHUP and restarts it when it fails. Every value is written as
+    // systemd reads it back; a path that cannot be written so gives an empty unit and the
+    // refusal in error.
+    static std::string BuildUnit(const std::string& programPath, const std::string& configPath,
+                                 const TServiceAccount& account, std::string& error);
 
-    // Writes and enables the unit. Refused without administrator rights.
+    // Writes and enables the unit. Refused without administrator rights, and for a
+    // configuration ServiceAccountFor refuses.
     TServiceResult Install(const std::string& programPath, const std::string& configPath) const;
     // Disables and removes the unit. Refused without administrator rights.
     TServiceResult Uninstall() const;
@@ -61,7 +82,8 @@ private:
 // "install" or "uninstall", bare or after "-", "/" or "\", any case.
 bool IsServiceSwitch(const std::string& arg, const char* name);
 
-// Quotes one argument of a systemd command line (ExecStart).
+// Quotes one argument of a systemd command line (ExecStart). A text systemd cannot read back
+// (control characters, not UTF-8) gives "".
 std::string QuoteUnitArgument(const std::string& arg);
 
 } // namespace hostaq

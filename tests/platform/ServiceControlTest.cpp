@@ -2,23 +2,36 @@
 #include "TempDir.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <gmock/gmock.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace hostaq {
 namespace {
 
 using test::ReadFileText;
 using test::TTempDir;
+using test::WriteFileText;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using TArgs = std::vector<std::string>;
 
-// systemctl and the system around it, pointed at a temporary unit folder.
+// systemctl and the system around it, pointed at a temporary unit folder; the configuration
+// lives in a folder of its own inside it.
 class ServiceControlTest : public ::testing::Test {
 protected:
+    ServiceControlTest() {
+        std::filesystem::create_directory(Folder());
+        std::filesystem::permissions(Folder(), std::filesystem::perms(0755));
+        WriteFileText(Config(), "[Options]\n");
+        ::chmod(Config().c_str(), 0600);
+    }
     TServiceControl Control() {
         TServiceEnvironment env;
         env.UnitFolder = dir_.Path();
@@ -32,6 +45,18 @@ protected:
         return TServiceControl(env);
     }
     std::string UnitFile() const { return dir_.File("Hostaq_Updater_Service.service"); }
+    std::string Folder() const { return dir_.File("conf"); }
+    std::string Config() const { return Folder() + "/hostaq.ini"; }
+
+    // The refusal of an install: the message says why, and nothing is written or run.
+    void ExpectRefused(const std::string& why) {
+        const TServiceResult result = Control().Install("/usr/bin/hostaq", Config());
+        EXPECT_FALSE(result.Ok);
+        EXPECT_EQ(result.Message.rfind("The service cannot be installed for ", 0), 0u) << result.Message;
+        EXPECT_THAT(result.Message, HasSubstr(why));
+        EXPECT_FALSE(Control().IsInstalled());
+        EXPECT_TRUE(calls_.empty());
+    }
 
     TTempDir dir_;
     std::vector<TArgs> calls_;
@@ -40,10 +65,21 @@ protected:
     std::string ownUnit_;
 };
 
+std::string UserName(uid_t uid) {
+    const struct passwd* pw = ::getpwuid(uid);
+    return pw != nullptr ? pw->pw_name : std::to_string(uid);
+}
+std::string GroupName(gid_t gid) {
+    const struct group* gr = ::getgrgid(gid);
+    return gr != nullptr ? gr->gr_name : std::to_string(gid);
+}
+
 TEST_F(ServiceControlTest, InstallWritesTheUnitAndEnablesIt) {
-    const TServiceResult result = Control().Install("/usr/local/bin/hostaq", "/etc/hostaq/hostaq.ini");
+    const TServiceResult result = Control().Install("/usr/local/bin/hostaq", Config());
     ASSERT_TRUE(result.Ok) << result.Message;
     EXPECT_EQ(result.ErrorCode, 0);
+    const struct passwd* me = ::getpwuid(::geteuid());
+    ASSERT_NE(me, nullptr);
     EXPECT_EQ(ReadFileText(UnitFile()),
               "# Hostaq Updater Service\n"
               "[Unit]\n"
@@ -53,12 +89,17 @@ TEST_F(ServiceControlTest, InstallWritesTheUnitAndEnablesIt) {
               "\n"
               "[Service]\n"
               "Type=simple\n"
-              "WorkingDirectory=/etc/hostaq\n"
-              "ExecStart=\"/usr/local/bin/hostaq\" --headless \"./hostaq.ini\"\n"
-              "Restart=on-failure\n"
-              "\n"
-              "[Install]\n"
-              "WantedBy=multi-user.target\n");
+              "User=" +
+                  UserName(me->pw_uid) + "\nGroup=" + GroupName(me->pw_gid) +
+                  "\n"
+                  "WorkingDirectory=" +
+                  Folder() + "\nExecStart=\"/usr/local/bin/hostaq\" --headless \"" + Config() +
+                  "\"\n"
+                  "ExecReload=/bin/kill -HUP $MAINPID\n"
+                  "Restart=on-failure\n"
+                  "\n"
+                  "[Install]\n"
+                  "WantedBy=multi-user.target\n");
     EXPECT_THAT(calls_, ElementsAre(TArgs{"systemctl", "daemon-reload"},
                                     TArgs{"systemctl", "enable", "Hostaq_Updater_Service.service"}));
     EXPECT_EQ(result.Message,
@@ -70,23 +111,124 @@ TEST_F(ServiceControlTest, InstallWritesTheUnitAndEnablesIt) {
 }
 
 TEST_F(ServiceControlTest, UnitQuotesPathsSoSystemdReadsThemBack) {
+    TServiceAccount account;
+    account.User = "nobody";
+    account.Group = "nogroup";
+    std::string error;
     // Blanks, quotes, backslashes, specifiers and variables must reach the program unchanged.
-    const std::string unit = TServiceControl::BuildUnit("/opt/My Apps/100%", "/home/a b/50%/x\"$HOME\\y.ini");
+    const std::string unit =
+        TServiceControl::BuildUnit("/opt/My Apps/100%", "/home/a b/50%/x\"$HOME\\y.ini", account, error);
+    EXPECT_EQ(error, "");
     EXPECT_THAT(unit, HasSubstr("WorkingDirectory=/home/a b/50%%\n"));
-    EXPECT_THAT(unit, HasSubstr("ExecStart=\"/opt/My Apps/100%%\" --headless \"./x\\\"$$HOME\\\\y.ini\"\n"));
+    EXPECT_THAT(
+        unit,
+        HasSubstr("ExecStart=\"/opt/My Apps/100%%\" --headless \"/home/a b/50%%/x\\\"$$HOME\\\\y.ini\"\n"));
     // A path given relative to the folder of the install is made absolute.
-    const std::string relative = TServiceControl::BuildUnit("/usr/bin/hostaq", "conf/../hostaq.ini");
-    EXPECT_THAT(relative, HasSubstr("WorkingDirectory=" + std::filesystem::current_path().string() + "\n"));
-    EXPECT_THAT(relative, HasSubstr("--headless \"./hostaq.ini\"\n"));
-    // Without a configuration path the service finds its file the usual way.
-    const std::string bare = TServiceControl::BuildUnit("/usr/bin/hostaq", "");
-    EXPECT_THAT(bare, HasSubstr("--headless\n"));
-    EXPECT_THAT(bare, ::testing::Not(HasSubstr("WorkingDirectory")));
+    const std::string relative =
+        TServiceControl::BuildUnit("/usr/bin/hostaq", "conf/../hostaq.ini", account, error);
+    const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_THAT(relative, HasSubstr("WorkingDirectory=" + cwd + "\n"));
+    EXPECT_THAT(relative, HasSubstr("--headless \"" + cwd + "/hostaq.ini\"\n"));
+
+    // What a unit file cannot carry is refused, never written: a line break would start a line
+    // of its own, a trailing backslash would join the next line to the folder.
+    for (const std::string& bad : {std::string("/home/a\nExecStartPre=/bin/evil/x.ini"),
+                                   std::string("/home/a\\/hostaq.ini"), std::string("/home/a\x1b[2J/x.ini"),
+                                   std::string("/home/\xff/x.ini"), std::string("/home/a /x.ini")}) {
+        error.clear();
+        EXPECT_EQ(TServiceControl::BuildUnit("/usr/bin/hostaq", bad, account, error), "") << bad;
+        EXPECT_THAT(error, HasSubstr("a unit file cannot name it")) << bad;
+    }
+    error.clear();
+    EXPECT_EQ(TServiceControl::BuildUnit("/usr/bin/host\raq", "/etc/hostaq.ini", account, error), "");
+    EXPECT_FALSE(error.empty());
+}
+
+TEST_F(ServiceControlTest, RunsAsTheAccountThatOwnsTheConfiguration) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "handing the file to another user needs root";
+    const struct passwd* nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    ASSERT_EQ(::chown(Config().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    TServiceAccount account;
+    ASSERT_EQ(ServiceAccountFor(Config(), account), "");
+    EXPECT_EQ(account.Uid, nobody->pw_uid);
+    EXPECT_EQ(account.User, "nobody");
+    EXPECT_EQ(account.Group, GroupName(nobody->pw_gid));
+
+    // Through a link the owner of the file it names counts, and the link is what the unit names.
+    const std::string link = Folder() + "/link.ini";
+    ASSERT_EQ(::symlink(Config().c_str(), link.c_str()), 0);
+    ASSERT_TRUE(Control().Install("/bin/true", link).Ok);
+    const std::string unit = ReadFileText(UnitFile());
+    EXPECT_THAT(unit, HasSubstr("\nUser=nobody\nGroup=" + GroupName(nobody->pw_gid) + "\n"));
+    EXPECT_THAT(unit, HasSubstr("--headless \"" + link + "\"\n"));
+
+    // A file that does not exist yet belongs to whoever owns its folder: root here.
+    ASSERT_EQ(ServiceAccountFor(Folder() + "/new.ini", account), "");
+    EXPECT_EQ(account.User, "root");
+}
+
+TEST_F(ServiceControlTest, RefusesAConfigurationOthersMayChange) {
+    std::filesystem::permissions(Folder(), std::filesystem::perms(0777));
+    ExpectRefused("its folder " + Folder() +
+                  " may be changed by users other than the file's owner, and the service would trust what "
+                  "they put there.");
+    std::filesystem::permissions(Folder(), std::filesystem::perms(01777)); // sticky, like /tmp
+    ExpectRefused("its folder " + Folder() + " may be changed");
+    std::filesystem::permissions(Folder(), std::filesystem::perms(0755));
+    ::chmod(Config().c_str(), 0666);
+    ExpectRefused("the file may be changed by users other than its owner");
+    ::chmod(Config().c_str(), 0600);
+
+    // A link whose file lies in a folder anyone may write.
+    const std::string open = dir_.File("open");
+    std::filesystem::create_directory(open);
+    std::filesystem::permissions(open, std::filesystem::perms(0777));
+    WriteFileText(open + "/real.ini", "");
+    ::chmod((open + "/real.ini").c_str(), 0600);
+    ASSERT_EQ(::unlink(Config().c_str()), 0);
+    ASSERT_EQ(::symlink((open + "/real.ini").c_str(), Config().c_str()), 0);
+    ExpectRefused("its folder " + open + " may be changed");
+
+    const TServiceResult missing = Control().Install("/usr/bin/hostaq", dir_.File("none/hostaq.ini"));
+    EXPECT_THAT(missing.Message, HasSubstr("it cannot be examined (No such file or directory)"));
+}
+
+TEST_F(ServiceControlTest, RefusesAFolderThatBelongsToAnotherUser) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "handing the folder to another user needs root";
+    const struct passwd* nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    // nobody may replace root's file in a folder nobody owns: a root service must not trust it.
+    ASSERT_EQ(::chown(Folder().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    ExpectRefused("may be changed by users other than the file's owner");
+}
+
+TEST_F(ServiceControlTest, SystemdAcceptsTheGeneratedUnit) {
+    if (::access("/usr/bin/systemd-analyze", X_OK) != 0)
+        GTEST_SKIP() << "systemd-analyze is not installed";
+    if (::geteuid() == 0) {
+        const struct passwd* nobody = ::getpwnam("nobody");
+        ASSERT_NE(nobody, nullptr);
+        ASSERT_EQ(::chown(Config().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
+    ASSERT_TRUE(Control().Install("/bin/true", Config()).Ok);
+    const std::string command = "systemd-analyze verify '" + UnitFile() + "' 2>&1";
+    std::string output;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+        output += buffer;
+    EXPECT_EQ(::pclose(pipe), 0) << output;
+    EXPECT_THAT(output, ::testing::Not(HasSubstr("Unknown key")));
+    EXPECT_THAT(output, ::testing::Not(HasSubstr("bad unit file setting")));
 }
 
 TEST_F(ServiceControlTest, InstallAndUninstallAreRefusedWithoutRoot) {
     root_ = false;
-    TServiceResult result = Control().Install("/usr/bin/hostaq", "/etc/hostaq.ini");
+    TServiceResult result = Control().Install("/usr/bin/hostaq", Config());
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.ErrorCode, EPERM);
     EXPECT_THAT(result.Message, HasSubstr("needs administrator rights"));
@@ -100,7 +242,7 @@ TEST_F(ServiceControlTest, InstallAndUninstallAreRefusedWithoutRoot) {
 
 TEST_F(ServiceControlTest, FailedEnableLeavesNoUnitBehind) {
     status_["enable"] = 1;
-    const TServiceResult result = Control().Install("/usr/bin/hostaq", "/etc/hostaq.ini");
+    const TServiceResult result = Control().Install("/usr/bin/hostaq", Config());
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.Message, "An error occured while installing the service (Error code: 1).");
     EXPECT_FALSE(Control().IsInstalled());
@@ -115,7 +257,7 @@ TEST_F(ServiceControlTest, UnwritableUnitFolderReportsTheSystemError) {
         return 0;
     };
     env.IsAdministrator = [] { return true; };
-    const TServiceResult result = TServiceControl(env).Install("/usr/bin/hostaq", "");
+    const TServiceResult result = TServiceControl(env).Install("/usr/bin/hostaq", Config());
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.ErrorCode, ENOENT);
     EXPECT_EQ(result.Message, "An error occured while installing the service (Error code: 2).");
@@ -123,7 +265,7 @@ TEST_F(ServiceControlTest, UnwritableUnitFolderReportsTheSystemError) {
 }
 
 TEST_F(ServiceControlTest, UninstallDisablesAndRemovesTheUnit) {
-    ASSERT_TRUE(Control().Install("/usr/bin/hostaq", "/etc/hostaq.ini").Ok);
+    ASSERT_TRUE(Control().Install("/usr/bin/hostaq", Config()).Ok);
     calls_.clear();
     const TServiceResult result = Control().Uninstall();
     ASSERT_TRUE(result.Ok);
@@ -140,7 +282,7 @@ TEST_F(ServiceControlTest, UninstallFailuresCarryTheErrorCode) {
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.Message, "An error occured while uninstalling the service (Error code: 2).");
 
-    ASSERT_TRUE(Control().Install("/usr/bin/hostaq", "").Ok);
+    ASSERT_TRUE(Control().Install("/usr/bin/hostaq", Config()).Ok);
     status_["disable"] = 5;
     result = Control().Uninstall();
     EXPECT_EQ(result.Message, "An error occured while uninstalling the service (Error code: 5).");
@@ -155,7 +297,7 @@ TEST_F(ServiceControlTest, DetectServiceKnowsTheProcessSystemdStarted) {
 
     ownUnit_ = "Hostaq_Updater_Service.service";
     EXPECT_FALSE(Control().DetectService({})) << "no unit installed";
-    ASSERT_TRUE(Control().Install("/usr/bin/hostaq", "").Ok);
+    ASSERT_TRUE(Control().Install("/usr/bin/hostaq", Config()).Ok);
     EXPECT_TRUE(Control().DetectService({"--headless"}));
     ownUnit_ = "user@1000.service"; // a desktop instance beside the installed service
     EXPECT_FALSE(Control().DetectService({"--headless"}));
@@ -163,7 +305,7 @@ TEST_F(ServiceControlTest, DetectServiceKnowsTheProcessSystemdStarted) {
 
 TEST_F(ServiceControlTest, RunningStateComesFromSystemctl) {
     EXPECT_FALSE(Control().IsRunning()) << "not installed";
-    ASSERT_TRUE(Control().Install("/usr/bin/hostaq", "").Ok);
+    ASSERT_TRUE(Control().Install("/usr/bin/hostaq", Config()).Ok);
     calls_.clear();
     EXPECT_TRUE(Control().IsRunning());
     EXPECT_THAT(calls_,
