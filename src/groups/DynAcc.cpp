@@ -8,6 +8,7 @@
 #include "config/ProviderConstants.h"
 #include "config/Scramble.h"
 #include "config/Stamp.h"
+#include "config/Text.h"
 #include "config/Version.h"
 #include "groups/GroupMessages.h"
 
@@ -193,7 +194,8 @@ bool IsGroupConfigKey(const std::string& name) {
 }
 
 std::string CheckGroupName(const std::string& name) {
-    auto refused = [&](int why) { return FormatMsg(MsgGroupNameRefused, {name, Msg(why)}); };
+    // The name is shown with its control characters made blanks: it may come from anywhere.
+    auto refused = [&](int why) { return FormatMsg(MsgGroupNameRefused, {CleanText(name), Msg(why)}); };
     auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     if (std::all_of(name.begin(), name.end(), isBlank))
         return FormatMsg(MsgGroupNameNeeded, {AppTitle, "\r"});

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <spawn.h>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace hostaq {
@@ -11,11 +11,17 @@ namespace hostaq {
 // afresh: the monitor blocks its stop signals and ignores SIGPIPE, but a child gets the default
 // signal mask and dispositions, and no descriptor but its standard ones.
 
-// Starts argv[0] (looked up in PATH when searchPath) with argv, without a shell. actions, when
-// given, are carried out first (the standard descriptors of the child); every descriptor above
-// lastKeptFd is then closed. Returns 0, or the errno of the failure; pid receives the child.
+struct TChildDescriptors {
+    bool NullInput = false;                // standard input from /dev/null
+    std::vector<std::pair<int, int>> Dup2; // (ours, the child's number), applied in order
+    int LastKept = 2;                      // every descriptor above this is closed
+};
+
+// Starts argv[0] (looked up in PATH when searchPath and it holds no "/") with argv, without a
+// shell. Returns 0, or the errno of the failure (also when the program could not be executed);
+// pid receives the child, which the caller waits for.
 int SpawnChild(pid_t& pid, const std::vector<std::string>& argv, bool searchPath,
-               posix_spawn_file_actions_t* actions = nullptr, int lastKeptFd = 2);
+               const TChildDescriptors& fds = {});
 
 // For a child made with fork: restores the default signal mask and dispositions and closes
 // every descriptor above 2. Async-signal-safe.

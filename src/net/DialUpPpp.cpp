@@ -15,7 +15,6 @@
 #include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -223,17 +222,16 @@ int TPppProcess::Start(const std::string& pppd, const std::string& entry, const 
         argv.push_back("file");
         argv.push_back("/dev/fd/3");
     }
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    ::posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    ::posix_spawn_file_actions_adddup2(&actions, out[1], 2);
-    if (secret[0] >= 0)
-        ::posix_spawn_file_actions_adddup2(&actions, secret[0], 3);
-    pid_t pid = -1;
+    TChildDescriptors fds;
+    fds.NullInput = true;
+    fds.Dup2 = {{out[1], 1}, {out[1], 2}};
     // pppd keeps the password pipe as descriptor 3 and nothing else of the monitor.
-    const int rc = SpawnChild(pid, argv, false, &actions, secret[0] >= 0 ? 3 : 2);
-    ::posix_spawn_file_actions_destroy(&actions);
+    if (secret[0] >= 0) {
+        fds.Dup2.emplace_back(secret[0], 3);
+        fds.LastKept = 3;
+    }
+    pid_t pid = -1;
+    const int rc = SpawnChild(pid, argv, false, fds);
     CloseFd(out[1]);
     CloseFd(secret[0]);
     if (rc != 0) {

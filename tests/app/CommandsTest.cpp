@@ -4,6 +4,7 @@
 #include "app/HeadlessPresenter.h"
 #include "config/IniFile.h"
 #include "config/Scramble.h"
+#include "config/Text.h"
 #include "engine/ManualEventLoop.h"
 #include "groups/DynAcc.h"
 #include "log/Log.h"
@@ -76,6 +77,45 @@ TEST_F(TGroupAddTest, RefusesWhatTheEditorRefusesWithItsMessages) {
     EXPECT_NE(err.find("Group name Home already exists. Please select different name."), std::string::npos);
     EXPECT_EQ(Add({"Options", "--user", "ann", "--hosts", "b.example"}, "pw\n", &err), 1);
     EXPECT_EQ(Add({"Work", "--user", "ann", "--hosts", "b.example", "--system", "other"}, "pw\n", &err), 2);
+}
+
+TEST_F(TGroupAddTest, RefusesNamesTheFileCannotHoldAsAGroup) {
+    ASSERT_EQ(Add({"a", "--user", "joe", "--hosts", "a.example"}, "pw\n"), 0);
+    const std::string before = ReadFileText(Ini);
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"a]x", "it holds \"]\""},
+        {" Home", "it begins or ends with a blank"},
+        {"Home\t", "it begins or ends with a blank"},
+        {"[Home", "it begins with \"[\" or \";\""},
+        {";Home", "it begins with \"[\" or \";\""},
+        {"Ho\nme", "line break"},
+        {"Ho\rme", "line break"},
+        {"Update", "the program keeps its own settings in a section of that name"},
+        {"options", "the program keeps its own settings"},
+        {"LOCALIP", "the program keeps its own settings"},
+        {"DisconnectRun", "the program keeps its own settings"},
+        {"LogWindow", "the program keeps its own settings"},
+    };
+    for (const auto& [name, why] : refused) {
+        std::string err;
+        EXPECT_EQ(Add({name, "--user", "joe", "--hosts", "b.example"}, "pw\n", &err), 1) << name;
+        // Shown with its line breaks made blanks, so the refusal cannot break the terminal's lines.
+        const std::string shown = CleanText(name);
+        EXPECT_NE(err.find("The group name \"" + shown + "\" cannot be used: "), std::string::npos) << err;
+        EXPECT_NE(err.find(why), std::string::npos) << err;
+        EXPECT_EQ(ReadFileText(Ini), before) << name;
+    }
+    std::string err;
+    EXPECT_EQ(Add({"", "--user", "joe", "--hosts", "b.example"}, "pw\n", &err), 1);
+    EXPECT_NE(err.find("Please provide the group name"), std::string::npos);
+    // A name differing only in case is the same section.
+    EXPECT_EQ(Add({"A", "--user", "joe", "--hosts", "b.example"}, "pw\n", &err), 1);
+    EXPECT_EQ(ReadFileText(Ini), before);
+    // Names that only look unusual are fine.
+    EXPECT_EQ(Add({"My [home] net", "--user", "joe", "--hosts", "b.example"}, "pw\n"), 1) << "holds ]";
+    EXPECT_EQ(Add({"Home (2) = work; a", "--user", "joe", "--hosts", "b.example"}, "pw\n"), 0);
+    EXPECT_EQ(Add({"Updates", "--user", "joe", "--hosts", "b.example"}, "pw\n"), 0);
+    EXPECT_EQ(CountGroups(Ini).Names, (std::vector<std::string>{"a", "Home (2) = work; a", "Updates"}));
 }
 
 TEST_F(TGroupAddTest, KeepsTheFirstTwentyHostsOfALongList) {

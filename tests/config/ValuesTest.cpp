@@ -6,6 +6,7 @@
 #include "config/Messages.h"
 #include "config/Scramble.h"
 #include "config/Stamp.h"
+#include "config/Text.h"
 #include "config/Version.h"
 
 #include "EnvGuard.h"
@@ -228,3 +229,22 @@ TEST_F(LocateTest, NothingWritableReportsAndUsesThePerUserCandidate) {
 }
 
 } // namespace
+
+namespace hostaq {
+namespace {
+
+TEST(CleanTextTest, BoundsWithoutSplittingACharacter) {
+    EXPECT_EQ(CleanText("a\r\nb\x1b"
+                        "c\td\x7f"),
+              "a  b c\td ");
+    // "é" is two bytes: a cut between them drops the whole character.
+    EXPECT_EQ(CleanText("ab\xc3\xa9z", 3), "ab");
+    EXPECT_EQ(CleanText("ab\xc3\xa9z", 4), "ab\xc3\xa9");
+    EXPECT_EQ(CleanText("\xe2\x82\xac\xe2\x82\xac", 5), "\xe2\x82\xac");
+    // Text that already fits is kept whole, even when cleaning shortens it.
+    EXPECT_EQ(CleanText("x\xc2\x9by", 3), "x y");
+    EXPECT_EQ(CleanText(std::string(5000, 'x'), MaxStoredNetworkText).size(), 2047u);
+}
+
+} // namespace
+} // namespace hostaq

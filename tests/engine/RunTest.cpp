@@ -3,6 +3,9 @@
 #include "groups/UpdateReport.h"
 #include "log/DateFormat.h"
 
+#include <algorithm>
+#include <fstream>
+
 namespace hostaq::test {
 namespace {
 
@@ -244,6 +247,44 @@ TEST_F(TRunTest, GroupWithoutPasswordIsNeverSentAndStaysBlocked) {
     EXPECT_EQ(Get("Home", "UpdateResult"), "4");
     EXPECT_EQ(LoggedKind("Update result: Error, the update is disabled until the configuration changed"),
               LogError);
+}
+
+TEST_F(TRunTest, DamagedPasswordIsReportedAndTheGroupIsNotSent) {
+    AddGroup("Home", {"a.example"});
+    AddGroup("Work", {"b.example"});
+    Set("Home", "Password", "zz");
+    Start();
+    RunCheck();
+    EXPECT_EQ(Updater.URLs["Home"], "") << "never sent with an empty password";
+    EXPECT_NE(Updater.URLs["Work"], "");
+    const std::string damaged = "The stored password of group Home is damaged; the group is not sent until "
+                                "its password is saved again.";
+    EXPECT_EQ(LoggedKind(damaged), LogError);
+    EXPECT_EQ(Get("Home", "UpdateResult"), "4");
+    // Blocked from now on: later checks do not repeat the report.
+    RunCheck();
+    EXPECT_EQ(std::count_if(Log.begin(), Log.end(), [&](const auto& e) { return e.second == damaged; }), 1);
+}
+
+TEST_F(TRunTest, DuplicateSectionsAreOneGroupSentOnce) {
+    AddGroup("Home", {"a.example"});
+    // A hand edit adds a second section of the same name in other letters.
+    std::ofstream(Path, std::ios::app)
+        << "[home]\nUserID=ann\nPassword=x\nType=0\nNumOfHosts=1\nHost1=z.example\n";
+    Start();
+    RunCheck();
+    EXPECT_EQ(Updater.Started, (std::vector<std::string>{"Home"}));
+    EXPECT_EQ(CountGroups(Path).Groups, 1);
+}
+
+TEST_F(TRunTest, RetryIntervalIsAtLeastAMinute) {
+    AddGroup("Home", {"a.example"});
+    Updater.Errors["Home"] = 10061;
+    Set("Options", "CheckIntErr", "0");
+    Start();
+    RunCheck();
+    EXPECT_EQ(Engine->RetryMinutes(), 1);
+    EXPECT_EQ(Engine->NextCheckTime(), Clock.Now().AddMinutes(1));
 }
 
 } // namespace

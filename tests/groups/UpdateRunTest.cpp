@@ -2,6 +2,9 @@
 #include "config/Stamp.h"
 #include "config/Version.h"
 #include "groups/DynAccUpdate.h"
+#include "net/HttpResponse.h"
+
+#include <filesystem>
 
 #include "EnvGuard.h"
 #include "TestCerts.h"
@@ -146,6 +149,47 @@ TEST_F(UpdateRunTest, GroupWithoutLoginIsNotSentAndStaysBlocked) {
                        "Group NoHosts is not sent: it has no hostnames. Its updates stay off until its "
                        "configuration is saved again."));
     EXPECT_TRUE(Provider.Requests().empty());
+}
+
+TEST_F(UpdateRunTest, DamagedPasswordIsNeverSentEmpty) {
+    SavePlain("G", Group({"a"}));
+    Set("G", "Password", "zz");
+    EXPECT_EQ(Send("G"), 4);
+    EXPECT_TRUE(Provider.Requests().empty());
+    EXPECT_TRUE(Logged(LogError, "The stored password of group G is damaged; the group is not sent until its "
+                                 "password is saved again."));
+    // The same through a provider profile that sends the login.
+    const std::string profile = Dir.File("p.ini");
+    ASSERT_TRUE(IniWriteString(profile, "default", "Host", Provider.HostPort()));
+    Set("G", "Profile", profile);
+    Log.clear();
+    EXPECT_EQ(Send("G"), 4);
+    EXPECT_TRUE(Provider.Requests().empty());
+    EXPECT_EQ(Log.size(), 1u);
+}
+
+TEST_F(UpdateRunTest, MegabyteAnswerLineIsBoundedBeforeItIsStoredOrLogged) {
+    SavePlain("G", Group({"a"}));
+    // One line filling the whole body the client accepts, with terminal controls in it.
+    std::string line = "good \x1b[31m";
+    line += std::string(MaxResponseBody - line.size() - 2, 'x');
+    Provider.SetBody(line + "\r\n");
+    EXPECT_EQ(Send("G"), 0);
+    const std::string stored = Get("G", "ReturnStr");
+    EXPECT_LE(stored.size(), 2047u);
+    EXPECT_EQ(stored.rfind("good  [31mxxx", 0), 0u);
+    EXPECT_EQ(Get("G", "a"), "good");
+    EXPECT_LT(std::filesystem::file_size(Path), 4096u);
+
+    const std::string prefix = "a [hostaq.example]: ";
+    const std::string suffix = " (Update good and successful, IP updated)";
+    const auto entry =
+        std::find_if(Log.begin(), Log.end(), [&](const auto& e) { return e.Text.rfind(prefix, 0) == 0; });
+    ASSERT_NE(entry, Log.end());
+    ASSERT_GT(entry->Text.size(), prefix.size() + suffix.size());
+    EXPECT_EQ(entry->Text.substr(entry->Text.size() - suffix.size()), suffix);
+    EXPECT_LE(entry->Text.size() - prefix.size() - suffix.size(), 1024u);
+    EXPECT_EQ(entry->Text.find('\x1b'), std::string::npos);
 }
 
 TEST_F(UpdateRunTest, HostNamedLikeAGroupKeyDoesNotOverwriteTheLogin) {

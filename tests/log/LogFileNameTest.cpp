@@ -123,11 +123,29 @@ TEST_F(LogFileNameForTest, DeleteOldLogNeverDeletesTheCurrentFile) {
     DeleteOldLog(configPath_, Stem() + ".log");
     EXPECT_TRUE(Exists(Stem() + ".log"));
 
-    // A hand-edited LogKept of -1 names today's file, which is the current one.
+    // A hand-edited negative LogKept never reaches today's file, which is the current one.
     SetPeriod(LogPeriodDay, -1);
     WriteFileText(Stem() + "20071231.log", "x");
     DeleteOldLog(configPath_, Stem() + "20071231.log");
     EXPECT_TRUE(Exists(Stem() + "20071231.log"));
+}
+
+TEST_F(LogFileNameForTest, HandEditedLogKeptIsHeldToItsRange) {
+    // The largest number the file can hold would overflow the date arithmetic: it keeps 999
+    // periods, so the file of 1000 days ago goes.
+    SetPeriod(LogPeriodDay, 2147483647);
+    WriteFileText(Stem() + "20050405.log", "x");
+    WriteFileText(Stem() + "20050406.log", "x");
+    DeleteOldLog(configPath_, Stem() + "20071231.log");
+    EXPECT_FALSE(Exists(Stem() + "20050405.log"));
+    EXPECT_TRUE(Exists(Stem() + "20050406.log"));
+    SetPeriod(LogPeriodMonth, 2147483647);
+    EXPECT_NO_THROW(DeleteOldLog(configPath_, Stem() + "200712.log"));
+    // A negative one keeps nothing but the current period.
+    SetPeriod(LogPeriodDay, -1000);
+    WriteFileText(Stem() + "20071230.log", "x");
+    DeleteOldLog(configPath_, Stem() + "20071231.log");
+    EXPECT_FALSE(Exists(Stem() + "20071230.log"));
 }
 
 } // namespace

@@ -124,6 +124,43 @@ TEST_F(LogTest, LogPathUnderARegularFile) {
     EXPECT_EQ(ReadFileText(blocker), "not a folder");
 }
 
+TEST_F(LogTest, PlantedLinkUnderTheLogNameIsNotFollowed) {
+    // Another user plants a link where the service's next log file will be.
+    const std::string victim = dir_.File("victim");
+    WriteFileText(victim, "precious\n");
+    const std::string log = dir_.File("hostaq20071231.log");
+    ASSERT_EQ(::symlink(victim.c_str(), log.c_str()), 0);
+    CollectEntries();
+    ExpectFailureReportedOnce(log);
+    EXPECT_EQ(ReadFileText(victim), "precious\n");
+    EXPECT_EQ(ListTexts().front(), " 23:59:00 - 12/31/2007 - first");
+    // A dangling link does not make the file appear at its target either.
+    ASSERT_EQ(::unlink(victim.c_str()), 0);
+    testing::internal::CaptureStderr();
+    AddLog(LogNormal, "third");
+    testing::internal::GetCapturedStderr();
+    EXPECT_NE(::access(victim.c_str(), F_OK), 0);
+
+    // A new file is made private: entries name accounts.
+    const std::string fresh = dir_.File("fresh.log");
+    LogList().SetLogFileName(fresh);
+    AddLog(LogNormal, "entry");
+    struct stat st {};
+    ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+TEST_F(LogTest, ControlCharactersNeverReachTheFileOrTheTerminal) {
+    const std::string file = dir_.File("hostaq20071231.log");
+    LogList().SetLogFileName(file);
+    CollectEntries();
+    AddLog(LogNormal, "a\x1b[2Jb\tc\x07" "d\x7f\xc2\x9b"
+                      "31me\xc3\xa9");
+    EXPECT_EQ(entries_.back().second, "a [2Jb\tc d  31me\xc3\xa9");
+    EXPECT_NE(ReadFileText(file).find("[002] - 23:59:00 - 12/31/2007 - a [2Jb\tc d  31me\xc3\xa9\n"),
+              std::string::npos);
+}
+
 TEST_F(LogTest, ReadOnlyLogFolder) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permission bits do not stop root";
