@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace hostaq {
@@ -12,13 +13,22 @@ namespace hostaq {
 // and key names match without regard to case, surrounding blanks of a value are dropped, a
 // missing file or key reads as the default and reading never creates a file, a write creates
 // file and section when missing, the first matching key wins, lines without "=" are ignored,
-// CR LF and LF line ends and a UTF-8 byte-order mark are accepted. Nothing is cached: every call
-// opens the file, does one thing and closes it.
+// CR LF and LF line ends and a UTF-8 byte-order mark are accepted. Every call behaves as if it
+// opened the file, did one thing and closed it: the parse of a file is kept only while the file's
+// device, inode, size, modification and change times are those it was read with, so a hand edit
+// or another process's write is seen by the next read.
 //
-// Writes replace the file atomically (temporary file, flush, rename, the old file's mode kept;
-// new files are 0600) under an advisory lock, so two processes never lose each other's keys. A
-// failed write reports "Unable to write to %s" through ReportError, leaves the old file as it
-// was and returns normally.
+// Writes happen under a private lock file beside the target ("." + name + ".lock", 0600, owned
+// like the file, removed again after each write); the wait for it is bounded and a write that
+// cannot get it fails. A write replaces the file atomically (temporary file, flush, rename; the
+// old file's owner, group and mode kept; new files are 0600); a symbolic link is followed, so
+// the file it names is replaced and the link stays. Where the owner cannot be kept (the writer
+// is neither root nor allowed to give the file its owner and group), the file is rewritten in
+// place under the lock instead. A failed write reports "Unable to write to %s" through
+// ReportError, leaves the old file as it was and returns normally.
+//
+// While a TIniWriteBatch is open, writes change the kept parse at once (reads see them) and reach
+// the file together, in one replace, when the outermost batch ends.
 
 // At most this many characters of a value are seen by a read.
 inline constexpr std::size_t IniMaxValueLength = 2047;
@@ -50,8 +60,17 @@ void IniTidy(const std::string& path);
 // Text conversions the readers use; exposed for callers that hold a value already.
 bool ParseIniInteger(std::string_view text, int& value);
 
+// One change of a document, kept while a batch is open so it can be applied again to a file that
+// another process changed in the meantime.
+struct TIniChange {
+    enum TKind { Write, EraseSection, DeleteKey, Tidy };
+    TKind Kind = Write;
+    std::string Section, Key, Value;
+};
+
 // An in-memory copy of a file for changes that belong together: IniUpdate reads the file, lets
-// the caller change it and writes the result with one atomic replace.
+// the caller change it and writes the result with one atomic replace. Lines that no change
+// touches keep their bytes and line ends.
 class TIniDocument {
 public:
     explicit TIniDocument(std::string_view text = {});
@@ -64,26 +83,72 @@ public:
     void WriteBool(std::string_view section, std::string_view key, bool value);
     void EraseSection(std::string_view section);
     void DeleteKey(std::string_view section, std::string_view key);
+    // Trims every line, drops empty lines and puts one empty line before every section header
+    // but the first line; keys and values keep their order, a byte-order mark stays.
+    void Tidy();
     std::vector<std::string> SectionNames() const;
     std::vector<std::string> KeyNames(std::string_view section) const;
+    // "key=value" lines of the first matching section, names and values trimmed.
+    std::vector<std::string> KeyValues(std::string_view section) const;
+    void Apply(const TIniChange& change);
 
     std::string Text() const;
 
-private:
-    // Index of the header line of the first matching section, or npos.
-    std::size_t FindSection(std::string_view section) const;
-    // One past the last line that belongs to the section whose header is at index h.
-    std::size_t SectionEnd(std::size_t h) const;
-    std::size_t FindKey(std::size_t header, std::string_view key) const;
+    // Every change from now on is also appended to log (none when null).
+    void RecordChanges(std::vector<TIniChange>* log) { record_ = log; }
+    // Grows with every change made.
+    std::size_t ChangeCount() const { return changes_; }
 
-    std::vector<std::string> lines_;
+private:
+    // A header line with the lines up to the next header; the first holds the lines before any
+    // header and has no header. Every line keeps its own line end ("" for a last line without).
+    struct TSection {
+        std::string Header;
+        std::string Name;
+        std::vector<std::string> Lines;
+    };
+
+    // The first section of that name, or nullptr.
+    const TSection* Find(std::string_view section) const;
+    TSection* Find(std::string_view section);
+    void Reindex();
+    void Note(TIniChange::TKind kind, std::string_view section, std::string_view key = {},
+              std::string_view value = {});
+    // Makes sure the line that is last in the file ends with a line end.
+    void EndLastLine();
+
+    std::vector<TSection> sections_;
+    // Lower-case section name to the index of its first section.
+    std::unordered_map<std::string, std::size_t> index_;
     std::string eol_ = "\n";
     bool bom_ = false;
+    std::vector<TIniChange>* record_ = nullptr;
+    std::size_t changes_ = 0;
 };
 
 // Reads the file (empty when missing), applies change, and writes the result atomically when
 // change returns true. Reports and returns false when the write fails.
 bool IniUpdate(const std::string& path, const std::function<bool(TIniDocument&)>& change);
+// As IniUpdate, for a file that belongs to another program: the file is rewritten in place (same
+// inode, owner and mode; lines no change touches keep their bytes), through a symbolic link the
+// file it names. Never part of a batch.
+bool IniUpdateInPlace(const std::string& path, const std::function<bool(TIniDocument&)>& change);
+
+// Collects the writes made while it is open into one replace per file, made when the outermost
+// batch ends (a failure is reported then). Reads in between see the changes. Main thread only.
+class TIniWriteBatch {
+public:
+    TIniWriteBatch();
+    ~TIniWriteBatch();
+    TIniWriteBatch(const TIniWriteBatch&) = delete;
+    TIniWriteBatch& operator=(const TIniWriteBatch&) = delete;
+};
+// Writes what open batches hold now; false when a write failed.
+bool IniFlush();
+
+// How long a write waits for the lock another process holds, in milliseconds (5000 unless
+// changed); returns the previous bound. A pending SIGTERM or SIGINT ends the wait early.
+int SetIniLockWait(int ms);
 
 // The write seam: the function that puts the new file's bytes on disk. Tests replace it to
 // simulate a full disk. It returns false (with errno set) when not everything was written.

@@ -1,5 +1,6 @@
 #include "engine/EventLoop.h"
 
+#include "config/IniFile.h"
 #include "net/MainThread.h"
 
 #include <algorithm>
@@ -152,8 +153,15 @@ int TEventLoop::RunPosted() {
         std::lock_guard<std::mutex> lock(postMutex_);
         batch.swap(posted_);
     }
-    for (auto& fn : batch)
-        fn();
+    if (batch.empty())
+        return 0;
+    {
+        // The changes the events make to the configuration reach the file together, before
+        // anything else is handled.
+        TIniWriteBatch writes;
+        for (auto& fn : batch)
+            fn();
+    }
     return static_cast<int>(batch.size());
 }
 

@@ -14,8 +14,9 @@ std::string ReplaceServUAddress(const std::string& value, const std::string& add
 }
 
 bool UpdateServUAddress(const std::string& iniPath, const std::string& address) {
-    // One atomic replace: the server never sees half the domains rewritten.
-    return IniUpdate(iniPath, [&](TIniDocument& doc) {
+    // The file is the FTP server's: edited in place, so it keeps its inode, owner and mode, and
+    // through a symbolic link the file the server reads is the one changed.
+    return IniUpdateInPlace(iniPath, [&](TIniDocument& doc) {
         for (const std::string& key : doc.KeyNames("Domains"))
             doc.WriteString("Domains", key, ReplaceServUAddress(doc.ReadString("Domains", key, ""), address));
         doc.WriteString("Global", "ReloadSettings", "TRUE");

@@ -3,7 +3,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
+#include <pthread.h>
+#include <system_error>
 
 namespace hostaq {
 
@@ -23,11 +24,24 @@ void CountWorker(int delta) {
 
 void TWorkerThread::Start() {
     CountWorker(+1);
-    try {
-        std::thread([this] { Run(); }).detach();
-    } catch (...) {
+    // A small stack: a run over thousands of groups starts thousands of workers at once, and the
+    // default stack would reserve gigabytes of address space for them.
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, WorkerStackSize);
+    pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+    pthread_t thread;
+    const int error = pthread_create(
+        &thread, &attr,
+        [](void* self) -> void* {
+            static_cast<TWorkerThread*>(self)->Run();
+            return nullptr;
+        },
+        this);
+    pthread_attr_destroy(&attr);
+    if (error != 0) {
         CountWorker(-1);
-        throw;
+        throw std::system_error(error, std::generic_category(), "pthread_create");
     }
 }
 

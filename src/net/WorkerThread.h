@@ -8,6 +8,9 @@ namespace hostaq {
 // From then on the creator must not touch it; it reports through Synchronize (MainThread.h) and
 // deletes itself when Execute returns. Every live worker is counted, so the program can wait
 // for them before it tears anything down.
+// The stack each worker gets: enough for a request over TLS, small enough for thousands at once.
+inline constexpr std::size_t WorkerStackSize = 256 * 1024;
+
 class TWorkerThread {
 public:
     TWorkerThread() = default;
