@@ -65,7 +65,8 @@ void BM_OnceRun(benchmark::State& state) {
         int status = 0;
         rusage usage{};
         ::wait4(pid, &status, 0, &usage);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(seconds);
         wall += seconds;
         cpu += Seconds(usage.ru_utime) + Seconds(usage.ru_stime);

@@ -6,18 +6,18 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
-#include <cstring>
-#include <fcntl.h>
-#include <strings.h>
 #include <csignal>
+#include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <map>
 #include <mutex>
 #include <optional>
-#include <utility>
+#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace hostaq {
 
@@ -184,9 +184,10 @@ public:
             if (fd < 0)
                 return;
             if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-                struct stat held {}, named {};
-                if (::fstat(fd, &held) == 0 && ::stat(name.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
-                    held.st_dev == named.st_dev && S_ISREG(held.st_mode)) {
+                struct stat held {
+                }, named{};
+                if (::fstat(fd, &held) == 0 && ::stat(name.c_str(), &named) == 0 &&
+                    held.st_ino == named.st_ino && held.st_dev == named.st_dev && S_ISREG(held.st_mode)) {
                     // Owned like the file it guards, so the file's owner can always take it.
                     if (haveOwner && ::geteuid() == 0 && held.st_uid != owner.st_uid) {
                         [[maybe_unused]] const int r = ::fchown(fd, owner.st_uid, owner.st_gid);
@@ -306,7 +307,7 @@ bool WriteTarget(const std::string& target, const std::string& text, bool inPlac
 // The parse of one file as last read or written, and the changes of an open batch that are not
 // in the file yet (already applied to Doc).
 struct TKept {
-    bool Valid = false;  // Doc mirrors the file Id names (or no file, when !Exists)
+    bool Valid = false; // Doc mirrors the file Id names (or no file, when !Exists)
     bool Exists = false;
     TFileId Id;
     TIniDocument Doc;
@@ -794,7 +795,8 @@ void TIniDocument::EraseSection(std::string_view section) {
         return;
     Note(TIniChange::EraseSection, section);
     const std::string lower = LowerName(Trim(section));
-    std::erase_if(sections_, [&](const TSection& s) { return !s.Header.empty() && LowerName(s.Name) == lower; });
+    std::erase_if(sections_,
+                  [&](const TSection& s) { return !s.Header.empty() && LowerName(s.Name) == lower; });
     // The first section (lines before any header) never goes: it has no header.
     Reindex();
 }

@@ -1,5 +1,6 @@
 #include "engine/ProgramLauncher.h"
 
+#include "config/IniFile.h"
 #include "net/ChildProcess.h"
 
 #include <cerrno>
@@ -10,6 +11,8 @@
 namespace hostaq {
 
 void TForkExecLauncher::Launch(const std::string& program, const std::vector<std::string>& arguments) {
+    // A program started now finds every change made so far in the configuration.
+    IniFlush();
     Spawn(program, arguments);
 }
 
