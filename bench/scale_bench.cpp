@@ -8,7 +8,6 @@
 #include "engine/Engine.h"
 #include "engine/PollEventLoop.h"
 #include "log/Log.h"
-#include "log/LogFileName.h"
 #include "log/LogSettings.h"
 
 #include <benchmark/benchmark.h>
