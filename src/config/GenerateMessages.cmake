@@ -1,4 +1,5 @@
 # Turns Messages.txt ("ID text" lines) into the C++ initialiser list the message table compiles in.
+cmake_policy(SET CMP0057 NEW)
 # Semicolons and brackets are masked first: CMake lists would split or group on them.
 file(READ "${INPUT}" content ENCODING UTF-8)
 string(REPLACE ";" "@SEMI@" content "${content}")
@@ -12,6 +13,11 @@ foreach(line IN LISTS lines)
   string(REPLACE "@LBR@" "[" line "${line}")
   string(REPLACE "@RBR@" "]" line "${line}")
   if(line MATCHES "^([0-9]+) (.*)$")
+    # One text per identifier: a second one would silently replace another window's caption.
+    if("${CMAKE_MATCH_1}" IN_LIST seen)
+      message(FATAL_ERROR "Messages.txt: identifier ${CMAKE_MATCH_1} is used twice")
+    endif()
+    list(APPEND seen "${CMAKE_MATCH_1}")
     string(APPEND out "{${CMAKE_MATCH_1}, R\"HQMSG(${CMAKE_MATCH_2})HQMSG\"},\n")
   endif()
 endforeach()

@@ -68,15 +68,15 @@ inline constexpr int MsgLacksProfile = 10257;
 inline constexpr int MsgResultKeyRefused = 10258;
 
 // A group name the file cannot hold as the group's section: "%s cannot be used: %s", and why.
-inline constexpr int MsgGroupNameRefused = 10170;
-inline constexpr int MsgGroupNameBlankEnd = 10171;
-inline constexpr int MsgGroupNameBracket = 10172;
-inline constexpr int MsgGroupNameControl = 10173;
-inline constexpr int MsgGroupNameStart = 10174;
-inline constexpr int MsgGroupNameReserved = 10175;
+inline constexpr int MsgGroupNameRefused = 10123;
+inline constexpr int MsgGroupNameBlankEnd = 10124;
+inline constexpr int MsgGroupNameBracket = 10125;
+inline constexpr int MsgGroupNameControl = 10126;
+inline constexpr int MsgGroupNameStart = 10127;
+inline constexpr int MsgGroupNameReserved = 10128;
 // The group name the editor asks for ("... by %s.%sPlease provide the group name ...").
 inline constexpr int MsgGroupNameNeeded = 10098;
 // A stored scrambled password that does not unscramble.
-inline constexpr int MsgGroupPasswordDamaged = 10176;
+inline constexpr int MsgGroupPasswordDamaged = 10129;
 
 } // namespace hostaq

@@ -12,11 +12,11 @@ inline constexpr int MsgServiceUninstallError = 10393;
 inline constexpr int MsgRunningAsService = 10394;
 inline constexpr int MsgServiceNeedsRoot = 10395;
 // A configuration the service cannot run on: "... for %s: %s.", and why.
-inline constexpr int MsgServiceConfigRefused = 10177;
-inline constexpr int MsgServiceFolderUnsafe = 10178;
-inline constexpr int MsgServiceFileUnsafe = 10179;
-inline constexpr int MsgServiceUnquotable = 10180;
-inline constexpr int MsgServiceCannotExamine = 10181;
+inline constexpr int MsgServiceConfigRefused = 10130;
+inline constexpr int MsgServiceFolderUnsafe = 10131;
+inline constexpr int MsgServiceFileUnsafe = 10132;
+inline constexpr int MsgServiceUnquotable = 10133;
+inline constexpr int MsgServiceCannotExamine = 10134;
 
 inline constexpr int MsgDialerState = 10396;
 inline constexpr int MsgStartDialing = 10397;
