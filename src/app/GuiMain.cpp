@@ -1,12 +1,144 @@
 #include "app/GuiMain.h"
 
 #include "app/MonitorCommands.h"
+#include "config/ConfigPath.h"
+#include "config/Version.h"
+#include "engine/Engine.h"
+#include "groups/DynAcc.h"
+#include "log/Log.h"
+#include "log/LogSettings.h"
+#include "net/WorkerThread.h"
+#include "platform/Platform.h"
+#include "platform/ServiceControl.h"
+#include "platform/ServiceMode.h"
+#include "platform/SingleInstance.h"
+#include "ui/loop/QtEventLoop.h"
+#include "ui/main/MainWindow.h"
+#include "ui/settings/SettingsEntry.h"
+#include "ui/wizard/WizardEntry.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <memory>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 namespace hostaq {
 
-int RunGui(const TCommandLine& cl, int, char**) {
-    // The window program is being built; until then the monitor runs without a window.
-    return RunHeadless(cl);
+namespace {
+// Live workers get this long to end once the program stops.
+constexpr int WorkerWaitMs = 15000;
+
+// One run of the tray program: the Qt-backed loop, the main window as the presenter (behind the
+// platform's status gate), the engine and the stop signals. Taken down in order: workers waited
+// for, then the engine, the platform seams, the window and the loop.
+class TGuiSession {
+public:
+    TGuiSession() : platform_(loop_, window_, false) {
+        InstallMainThreadLoop(&loop_);
+        TEngineServices services;
+        platform_.AddServices(services);
+        engine_ = std::make_unique<TEngine>(loop_, platform_.Presenter(), services);
+        platform_.Attach(*engine_);
+        window_.Attach(*engine_);
+        window_.OnCancelDial = [this] { platform_.Dialer().CancelDial(); };
+        window_.OnAboutCheck = [this] { platform_.SoftwareUpdate().AboutCheck(); };
+        window_.OnTerminate = [this] { loop_.Quit(0); };
+
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, SIGTERM);
+        sigaddset(&set, SIGINT);
+        signalFd_ = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+        if (signalFd_ >= 0) {
+            notifier_ = std::make_unique<QSocketNotifier>(signalFd_, QSocketNotifier::Read);
+            QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { OnSignal(); });
+        }
+    }
+    ~TGuiSession() {
+        notifier_.reset();
+        if (signalFd_ >= 0)
+            ::close(signalFd_);
+        // A worker may still wait for the main thread: keep serving it while waiting.
+        loop_.WaitWhile([] { return LiveWorkers() > 0; }, WorkerWaitMs);
+        loop_.Close();
+        engine_.reset();
+        InstallMainThreadLoop(nullptr);
+    }
+    TGuiSession(const TGuiSession&) = delete;
+    TGuiSession& operator=(const TGuiSession&) = delete;
+
+    TQtEventLoop& Loop() { return loop_; }
+    TEngine& Engine() { return *engine_; }
+    THostaqFormMain& Window() { return window_; }
+    TPlatform& Platform() { return platform_; }
+
+private:
+    // The first SIGTERM or SIGINT takes the stop path (a run in progress finishes first), a
+    // second one stops at once.
+    void OnSignal() {
+        signalfd_siginfo info{};
+        while (::read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+            if (++stopSignals_ == 1)
+                engine_->RequestStop();
+            else
+                engine_->StopNow();
+        }
+    }
+
+    TQtEventLoop loop_;
+    THostaqFormMain window_;
+    TPlatform platform_;
+    std::unique_ptr<TEngine> engine_;
+    int signalFd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    int stopSignals_ = 0;
+};
+
+bool NoGroup() {
+    return !AnyGroup(ConfigPath());
+}
+} // namespace
+
+int RunGui(const TCommandLine& cl, int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr,
+                     "hostaq: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is "
+                     "set); running the monitor without a window\n");
+        return RunHeadless(cl);
+    }
+    PrepareProgram(cl);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("hostaq"));
+    QApplication::setApplicationDisplayName(QString::fromLatin1(AppTitle));
+    QApplication::setApplicationVersion(QString::fromStdString(VersionText()));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // One tray program at a time: a later start asks this one to show (or hide) its window.
+    TSingleInstance instance;
+    if (!ApplySingleInstanceRule(instance))
+        return ExitSuccess;
+
+    TGuiSession session;
+    ApplyLogSettings(false);
+    TEngine& engine = session.Engine();
+    THostaqFormMain& window = session.Window();
+    ListenForShowRequests(instance, session.Loop(), engine, session.Platform().Presenter());
+    WarnIfServiceRunning(session.Platform().Presenter(), TServiceControl());
+
+    // A configuration without a group starts with the setup wizard, then with the settings dialog.
+    if (NoGroup()) {
+        ExecSetupWizard(&window);
+        if (NoGroup())
+            ExecSettingsDialog(&window, engine);
+    }
+    engine.StartUpSequence();
+    window.LoadWindowOptions();
+    window.StartTray();
+    const int status = session.Loop().Run();
+    instance.Stop(); // no show request may reach the session while it is taken down
+    return status;
 }
 
 } // namespace hostaq

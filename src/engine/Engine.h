@@ -112,6 +112,18 @@ public:
     // Index of the selected "After offline:" item, -1 when none is selected.
     int AfterOfflineIndex() const { return afterOffline_; }
     void SetAfterOfflineIndex(int index);
+    // How many "After offline:" items this machine offers: 5, 6 with Suspend, 7 with Hibernate.
+    int AfterOfflineItems();
+    // The other values of the Offline page: loaded with the settings, then held for the running
+    // session only (the page edits them; they are never written back).
+    const std::string& OfflineURL() const { return offlineURL_; }
+    void SetOfflineURL(const std::string& value) { offlineURL_ = value; }
+    const std::string& OfflineIP() const { return offlineIP_; }
+    void SetOfflineIP(const std::string& value) { offlineIP_ = value; }
+    bool OfflineForced() const { return offlineForced_; }
+    void SetOfflineForced(bool value) { offlineForced_ = value; }
+    bool OfflineDisconnect() const { return offlineDisconnect_; }
+    void SetOfflineDisconnect(bool value) { offlineDisconnect_ = value; }
 
     // ---- program launching
     void LaunchPrograms(bool connected);

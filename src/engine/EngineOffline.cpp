@@ -44,15 +44,19 @@ void TEngine::LoadOfflineSettings() {
 
 // Suspend is offered only when the machine can suspend, Hibernate only when it can also
 // hibernate; an index of a missing item selects nothing.
-void TEngine::SetAfterOfflineIndex(int index) {
-    afterOfflineStored_ = std::clamp(index, 0, 6);
+int TEngine::AfterOfflineItems() {
     int items = 5;
     if (services_.SessionEnd->CanSuspend()) {
         ++items;
         if (services_.SessionEnd->CanHibernate())
             ++items;
     }
-    afterOffline_ = afterOfflineStored_ < items ? afterOfflineStored_ : -1;
+    return items;
+}
+
+void TEngine::SetAfterOfflineIndex(int index) {
+    afterOfflineStored_ = std::clamp(index, 0, 6);
+    afterOffline_ = afterOfflineStored_ < AfterOfflineItems() ? afterOfflineStored_ : -1;
 }
 
 void TEngine::SetScheduleOffline(bool checked) {
