@@ -365,6 +365,9 @@ void THostaqFormMain::LoadWindowOptions() {
     if (key != hotKey_->HotKey() || (!key.isEmpty() && !hotKey_->Active()))
         ApplyHotKey(key);
     RefreshTrayVisibility();
+    // The start-up leaves the update commands off until something enables them; once the
+    // engine is idle they follow the same rules as when a menu opens.
+    UpdateMenuState();
 }
 
 void THostaqFormMain::ShowServiceState() {
@@ -446,6 +449,7 @@ void THostaqFormMain::BringToFront() {
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->availableGeometry().center() - rect().center());
     }
+    UpdateMenuState();
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();

@@ -64,7 +64,8 @@ TEST_F(MainWindowTest, WithoutGroupsTheIconIsDisabledAndTheUpdateCommandsAreOff)
 TEST_F(MainWindowTest, MenuEnablingFollowsGroupsAndTheDisplayPassword) {
     AddGroup("home", {"a.example"});
     StartWindow();
-    Window->UpdateMenuState();
+    // Once started, the update commands are there without opening a menu first.
+    EXPECT_TRUE(Find<QPushButton>("ButtonForceUpdate")->isEnabled());
     EXPECT_TRUE(Action("ActionUpdateNow")->isEnabled());
     EXPECT_TRUE(Action("ActionOfflineNow")->isEnabled());
     EXPECT_TRUE(Action("ActionStartWithWindows")->isEnabled());
