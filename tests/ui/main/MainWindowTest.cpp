@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <thread>
 
 namespace hostaq::test {
 namespace {
@@ -334,6 +335,14 @@ TEST_F(MainWindowTest, LogListShowsEntriesInTheColoursOfTheirKind) {
 
     Click("ButtonClearLog");
     EXPECT_EQ(list->model()->rowCount(), 0);
+
+    // An entry logged by another thread reaches the list through the main thread.
+    std::thread worker([] { AddLog(LogNormal, "from a worker"); });
+    worker.join();
+    EXPECT_EQ(list->model()->rowCount(), 0);
+    QApplication::processEvents();
+    ASSERT_EQ(list->model()->rowCount(), 1);
+    EXPECT_TRUE(list->model()->index(0, 0).data().toString().endsWith(QStringLiteral("from a worker")));
 }
 
 } // namespace
