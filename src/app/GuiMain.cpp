@@ -50,6 +50,7 @@ public:
         sigemptyset(&set);
         sigaddset(&set, SIGTERM);
         sigaddset(&set, SIGINT);
+        sigaddset(&set, SIGHUP);
         signalFd_ = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
         if (signalFd_ >= 0) {
             notifier_ = std::make_unique<QSocketNotifier>(signalFd_, QSocketNotifier::Read);
@@ -75,11 +76,19 @@ public:
     TPlatform& Platform() { return platform_; }
 
 private:
-    // The first SIGTERM or SIGINT takes the stop path (a run in progress finishes first), a
-    // second one stops at once.
+    // SIGHUP reloads everything, as the settings dialog's OK does. The first SIGTERM or SIGINT
+    // takes the stop path (a run in progress finishes first), a second one stops at once.
     void OnSignal() {
         signalfd_siginfo info{};
         while (::read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+            if (info.ssi_signo == SIGHUP) {
+                engine_->Reload();
+                // The window's own options follow at once; a reload that waits for a run
+                // leaves them as they are until the next settings dialog or start.
+                if (!engine_->ReloadPending())
+                    window_.LoadWindowOptions();
+                continue;
+            }
             if (++stopSignals_ == 1)
                 engine_->RequestStop();
             else
@@ -119,6 +128,13 @@ int RunGui(const TCommandLine& cl, int argc, char** argv) {
     TSingleInstance instance;
     if (!ApplySingleInstanceRule(instance))
         return ExitSuccess;
+
+    // Other programs on this configuration (--group-add) find the monitor here to ask it to
+    // reload.
+    TMonitorLock monitorLock(ConfigPath());
+    int other = 0;
+    if (!monitorLock.Acquire(&other) && other != 0)
+        std::fprintf(stderr, "hostaq: another monitor (pid %d) runs on %s\n", other, ConfigPath().c_str());
 
     TGuiSession session;
     ApplyLogSettings(false);
