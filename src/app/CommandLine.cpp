@@ -1,11 +1,12 @@
 #include "app/CommandLine.h"
 
+#include <cstdlib>
 #include <strings.h>
 
 namespace hostaq {
 
 namespace {
-// The service switches may be written "install", "-install", "/install" or "\install", any case.
+// The service switches may be written "install", "-install", "/install" or "\\install", any case.
 bool IsSwitch(const std::string& arg, const char* name) {
     std::string bare = arg;
     if (!bare.empty() && (bare[0] == '-' || bare[0] == '/' || bare[0] == '\\'))
@@ -76,7 +77,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             cl.Command = TCommand::Install;
         else if (IsSwitch(arg, "uninstall"))
             cl.Command = TCommand::Uninstall;
-        else if (!arg.empty() && (arg[0] == '-' || arg[0] == '/'))
+        else if (!arg.empty() && arg[0] == '-')
             cl.Error = "unknown option " + arg;
         else
             cl.ConfigArgs.push_back(arg);
@@ -84,6 +85,19 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             break;
     }
     return cl;
+}
+
+bool HasDisplay(const TEnvLookup& env) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = env(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+bool HasDisplay() {
+    return HasDisplay([](const char* name) -> const char* { return std::getenv(name); });
 }
 
 std::string UsageText() {
@@ -105,10 +119,15 @@ std::string UsageText() {
            "  hostaq --help                        this text\n"
            "  hostaq --version                     the version\n"
            "\n"
-           "CONFIG is the configuration file: the first argument that does not begin with \"-\" or \"/\".\n"
-           "A name without a folder is looked for beside the program; its extension becomes \".ini\".\n"
-           "Without it, hostaq.ini beside the program is used when it can be written, else\n"
-           "$XDG_CONFIG_HOME/Vemo Solution/Hostaq Updater/hostaq.ini.\n";
+           "CONFIG is the configuration file: the first argument that does not begin with \"-\" and is\n"
+           "not a service switch. An absolute path (/etc/hostaq/hostaq.ini) and a path with a folder\n"
+           "(conf/home.ini, relative to the current folder) name the file itself; a name without a\n"
+           "folder is looked for beside the program. Its extension becomes \".ini\". Without CONFIG,\n"
+           "hostaq.ini beside the program is used when it can be written, else\n"
+           "$XDG_CONFIG_HOME/Vemo Solution/Hostaq Updater/hostaq.ini.\n"
+           "\n"
+           "Exit status: 0 success; 1 failure (for --once: the update failed or no public address\n"
+           "was found); 2 a command line that could not be understood.\n";
 }
 
 } // namespace hostaq

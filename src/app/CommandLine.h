@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,18 @@ struct TCommandLine {
     std::string Error;                   // not empty when the line could not be understood
 };
 
+// An argument that begins with "-" is an option; one that begins with "/" is an absolute path
+// (the configuration file, or the value of an option), except the service switches "/install"
+// and "/uninstall".
 TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
+
+// Reads one environment variable; nullptr when it is not set.
+using TEnvLookup = std::function<const char*(const char* name)>;
+
+// Whether there is a desktop to show windows on: DISPLAY (X11) or WAYLAND_DISPLAY is set and not
+// empty. Without one, the tray application runs the monitor headless.
+bool HasDisplay(const TEnvLookup& env);
+bool HasDisplay(); // of this process
 
 } // namespace hostaq

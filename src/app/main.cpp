@@ -37,6 +37,11 @@ int main(int argc, char** argv) {
         std::printf("%s", UsageText().c_str());
         return ExitSuccess;
     case TCommand::Gui:
+        if (!HasDisplay()) {
+            std::fprintf(stderr, "hostaq: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); running "
+                                 "the monitor without a window (--headless)\n");
+            return RunHeadless(cl);
+        }
 #ifdef HOSTAQ_HAS_GUI
         return RunGui(cl, argc, argv);
 #else

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <pwd.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +45,15 @@ std::string WithIniExtension(const std::string& path) {
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
         return path.substr(0, dot) + ".ini";
     return path + ".ini";
+}
+
+// "install" and "uninstall", bare or after "/" or "\", any case: the service switches, never a
+// configuration file ("-install" begins with "-" and is skipped anyway).
+bool IsServiceSwitchWord(const std::string& arg) {
+    std::string bare = arg;
+    if (!bare.empty() && (bare[0] == '/' || bare[0] == '\\'))
+        bare.erase(0, 1);
+    return ::strcasecmp(bare.c_str(), "install") == 0 || ::strcasecmp(bare.c_str(), "uninstall") == 0;
 }
 
 bool MakeFolder(const std::string& folder) {
@@ -92,7 +102,7 @@ std::string UserDataFolder() {
 
 std::string CommandLineCandidate(const std::vector<std::string>& args, const std::string& programPath) {
     for (const std::string& arg : args) {
-        if (arg.empty() || arg[0] == '-' || arg[0] == '/')
+        if (arg.empty() || arg[0] == '-' || IsServiceSwitchWord(arg))
             continue;
         std::string candidate = arg;
         if (candidate.find('/') == std::string::npos)

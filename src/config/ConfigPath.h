@@ -20,8 +20,10 @@ std::string ProgramPath();
 std::string UserDataFolder();
 
 // The configuration file named on the command line: the first argument that does not begin with
-// "-" or "/", with the program's folder put in front when it has no folder, and its extension
-// replaced by (or given) ".ini". Empty when there is no such argument.
+// "-" and is not a service switch ("install", "/install", "\uninstall" ..., any case). An
+// absolute path or a path with a folder is taken as it stands; a bare name gets the program's
+// folder in front. Its extension is replaced by (or given) ".ini". Empty when there is no such
+// argument.
 std::string CommandLineCandidate(const std::vector<std::string>& args, const std::string& programPath);
 
 // Finds the configuration file: the command-line candidate, the file beside the program, the

@@ -1,3 +1,4 @@
+#include "EnvGuard.h"
 #include "ProgramRunner.h"
 
 #include "CaptureServer.h"
@@ -166,7 +167,7 @@ TEST_F(TEndToEndTest, OnceWithoutAPublicAddressFails) {
 // first check; the engine's own tests step through a change between checks.
 TEST_F(TEndToEndTest, HeadlessSendsAChangedAddressAndStopsCleanlyOnSigterm) {
     ShowAddress("203.0.113.8");
-    THostaqProcess p(Dir.Path(), {"--headless", "./hostaq.ini"});
+    THostaqProcess p(Dir.Path(), {"--headless", Ini});
     ASSERT_TRUE(p.WaitForOutput("Update result: No error")) << p.Out();
     p.Signal(SIGTERM);
     EXPECT_EQ(p.Wait(), 0);
@@ -177,6 +178,41 @@ TEST_F(TEndToEndTest, HeadlessSendsAChangedAddressAndStopsCleanlyOnSigterm) {
     EXPECT_EQ(out.substr(out.size() - last.size()), last) << out;
     EXPECT_EQ(Get("Update", "IP"), "203.0.113.8");
     EXPECT_EQ(Provider.Requests().size(), 1u);
+}
+
+// Run from another folder, every command finds the configuration by its absolute path.
+TEST_F(TEndToEndTest, AbsolutePathsNameTheFilesFromAnyFolder) {
+    const std::string elsewhere = Dir.File("elsewhere");
+    std::filesystem::create_directory(elsewhere);
+    ShowAddress("203.0.113.7");
+    EXPECT_EQ(RunHostaq(elsewhere, {"--once", Ini}), 0);
+    EXPECT_EQ(Provider.Requests().size(), 1u);
+    EXPECT_EQ(Get("Home", "UpdateResult"), "0");
+    EXPECT_EQ(RunHostaq(elsewhere,
+                        {"--group-add", "Work", "--user", "ann", "--hosts", "c.example", "--insecure", Ini},
+                        "pw\n"),
+              0);
+    EXPECT_EQ(IniReadString(Ini, "Work", "UserID", ""), "ann");
+    const std::string dump = Dir.File("dump.txt");
+    EXPECT_EQ(RunHostaq(elsewhere, {"--dump-config", dump, Ini}), 0);
+    EXPECT_NE(ReadFileText(dump).find("\tGroup Work:\n"), std::string::npos);
+    // The current folder holds only what the runs printed: no configuration, no log.
+    for (const auto& e : std::filesystem::directory_iterator(elsewhere))
+        EXPECT_EQ(e.path().filename().string().rfind("run", 0), 0u) << e.path();
+}
+
+// Without a display the tray application says so and runs the monitor headless.
+TEST_F(TEndToEndTest, WithoutADisplayTheMonitorRunsHeadless) {
+    ShowAddress("203.0.113.7");
+    TEnvGuard noX("DISPLAY", std::nullopt);
+    TEnvGuard noWayland("WAYLAND_DISPLAY", "");
+    THostaqProcess p(Dir.Path(), {Ini});
+    ASSERT_TRUE(p.WaitForOutput("Update result: No error")) << p.Out() << p.Err();
+    p.Signal(SIGTERM);
+    EXPECT_EQ(p.Wait(), 0);
+    EXPECT_NE(p.Err().find("hostaq: no display (neither DISPLAY nor WAYLAND_DISPLAY is set)"),
+              std::string::npos)
+        << p.Err();
 }
 
 TEST_F(TEndToEndTest, SigtermDuringARunLetsTheRunFinish) {

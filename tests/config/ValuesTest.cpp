@@ -185,11 +185,15 @@ protected:
 };
 
 TEST_F(LocateTest, CommandLineCandidateRules) {
-    EXPECT_EQ(CommandLineCandidate({"-x", "/abs/file.cfg", "settings.cfg"}, program),
+    EXPECT_EQ(CommandLineCandidate({"-x", "settings.cfg", "/abs/file.cfg"}, program),
               programDir + "/settings.ini");
     EXPECT_EQ(CommandLineCandidate({"conf/my.settings.cfg"}, program), "conf/my.settings.ini");
     EXPECT_EQ(CommandLineCandidate({"./v1.2/hostaq"}, program), "./v1.2/hostaq.ini");
-    EXPECT_EQ(CommandLineCandidate({"-headless", "/x"}, program), "");
+    // An absolute path names the file itself; the service switches are never the file.
+    EXPECT_EQ(CommandLineCandidate({"/INSTALL", "\\uninstall", "install", "/etc/hostaq/hostaq.ini"}, program),
+              "/etc/hostaq/hostaq.ini");
+    EXPECT_EQ(CommandLineCandidate({"-headless", "/srv/x"}, program), "/srv/x.ini");
+    EXPECT_EQ(CommandLineCandidate({"-headless", "/Uninstall"}, program), "");
 }
 
 TEST_F(LocateTest, CandidatesInOrder) {

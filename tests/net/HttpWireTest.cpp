@@ -118,8 +118,8 @@ TEST(HttpWire, HostLeavesThePortOutWhenAskedTo) {
     TCaptureServer server;
     THTTPSend http;
     http.AddPortNumberToHost = false;
-    ASSERT_TRUE(http.DoRequest("GET", server.Url("/", "http", "localhost")));
-    EXPECT_EQ(server.Requests()[0], "GET / HTTP/1.0\r\nHost: localhost\r\n\r\n");
+    ASSERT_TRUE(http.DoRequest("GET", server.Url("/")));
+    EXPECT_EQ(server.Requests()[0], "GET / HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
 }
 
 TEST(HttpWire, LineBreaksInsideHeaderValuesAreRefusedBeforeConnecting) {

@@ -94,7 +94,7 @@ TEST_F(MailServer, ReportMailOverImplicitTls) {
     options.TlsCert = std::make_shared<test::TTestCert>(pki.Localhost);
     TAioSmtpServer server(options);
     ASSERT_TRUE(server.Running()) << server.Error();
-    config.Write("[Options]\nSMTPHost=localhost\nSMTPPort=" + std::to_string(server.Port()) +
+    config.Write("[Options]\nSMTPHost=127.0.0.1\nSMTPPort=" + std::to_string(server.Port()) +
                  "\nSmtpUseSSL=1\nMailRcpt=a@x.test\nSmtpAuth=1\nSMTPUser=mailer\nSMTPPass=" +
                  ScramblePassword("secret") + "\nMailSubject=Address %CURRENT_IP%\n");
     ASSERT_EQ(SendReport(Report()), 0) << ::testing::PrintToString(log.Lines());

@@ -213,7 +213,7 @@ TEST_F(SmtpDialogue, ImplicitTlsStartsAtOnceAndChecksTheServer) {
     test::TEnvGuard ca("SSL_CERT_FILE", caFile);
     auto tlsTo = [](const TSmtpTestServer& server, bool verify) {
         return [&server, verify](TVemoSmtp& mail) {
-            mail.Host = "localhost:" + std::to_string(server.Port());
+            mail.Host = "127.0.0.1:" + std::to_string(server.Port());
             mail.FullSSL = true;
             mail.VerifyCertificate = verify;
         };

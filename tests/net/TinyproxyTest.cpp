@@ -37,12 +37,11 @@ TEST_F(Tinyproxy, HttpsIsTunnelled) {
     SSL_CTX* ctx = test::MakeServerContext(pki.Localhost);
     test::TCaptureServer server(ctx);
     SSL_CTX_free(ctx);
-    ASSERT_TRUE(http_.DoRequest("GET", server.Url("/secure?x=1", "https", "localhost")))
-        << http_.LastErrorDesc();
+    ASSERT_TRUE(http_.DoRequest("GET", server.Url("/secure?x=1", "https"))) << http_.LastErrorDesc();
     EXPECT_EQ(http_.Document, "ok");
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0],
-              "GET /secure?x=1 HTTP/1.0\r\nHost: localhost:" + std::to_string(server.Port()) + "\r\n\r\n");
+              "GET /secure?x=1 HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n\r\n");
 }
 
 } // namespace
