@@ -87,6 +87,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ppp")
+if(TARGET ui)
+  # Qt loads its platform plugins (X11, offscreen) at run time, so dpkg-shlibdeps cannot see them.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+endif()
 if(HOSTAQ_GUI)
   # xdg-open shows help pages and log files; pkexec installs the service from the window.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates, xdg-utils")
