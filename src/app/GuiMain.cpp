@@ -111,12 +111,6 @@ bool NoGroup() {
 } // namespace
 
 int RunGui(const TCommandLine& cl, int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        std::fprintf(stderr,
-                     "hostaq: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is "
-                     "set); running the monitor without a window\n");
-        return RunHeadless(cl);
-    }
     PrepareProgram(cl);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hostaq"));
