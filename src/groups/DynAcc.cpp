@@ -86,6 +86,10 @@ void LoadGroup(const std::string& path, const std::string& name, TDynAcc& g) {
     g.Secure = ReadBoolChecked(path, name, "Secure", g.Secure);
 }
 
+void WriteGroupTo(TIniDocument& doc, const std::string& name, const TDynAcc& group) {
+    WriteGroup(doc, name, group);
+}
+
 bool SaveGroup(const std::string& path, const std::string& name, const TDynAcc& group) {
     return IniUpdate(path, [&](TIniDocument& doc) {
         WriteGroup(doc, name, group);

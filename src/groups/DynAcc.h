@@ -8,6 +8,8 @@
 
 namespace hostaq {
 
+class TIniDocument;
+
 inline constexpr int MaxHostsPerGroup = 20;
 // A stored mail exchanger of this text, like an empty one, means none.
 inline constexpr const char* NoMailExchanger = "< Not Required >";
@@ -42,6 +44,9 @@ void LoadGroup(const std::string& path, const std::string& name, TDynAcc& group)
 // Replaces the section with the group, as one atomic write. Returns false when the write failed
 // (reported already; the old section is then untouched).
 bool SaveGroup(const std::string& path, const std::string& name, const TDynAcc& group);
+// The same into a document, for saves that write several groups (and other keys) as one atomic
+// update of the file.
+void WriteGroupTo(TIniDocument& doc, const std::string& name, const TDynAcc& group);
 bool IsGroupSection(const std::string& path, const std::string& name);
 // True when "name (hostaq)", "name (statdns)" or "name (custom)" is a section of the file.
 bool SplitNameTaken(const std::string& path, const std::string& name);

@@ -1,0 +1,293 @@
+#include "ui/editor/AccountLogic.h"
+
+#include "config/ConfigKeys.h"
+#include "config/IniFile.h"
+#include "config/Messages.h"
+#include "config/ProviderConstants.h"
+#include "config/Text.h"
+#include "config/Version.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <strings.h>
+
+namespace hostaq {
+
+namespace {
+constexpr int MsgGroupNameNeeded = 10098;
+constexpr int MsgUserNameNeeded = 10099;
+constexpr int MsgPasswordNeeded = 10100;
+constexpr int MsgRetypePassword = 10101;
+constexpr int MsgPasswordDiffers = 10102;
+constexpr int MsgNeedOneHost = 10103;
+constexpr int MsgGroupNameTaken = 10122;
+constexpr int MsgEnterProfileFile = 10251;
+constexpr int MsgTooManyHosts = 10435;
+constexpr int MsgOnlyFirstHosts = 10436;
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+    return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+// The sections the program writes for itself; a group can never take one of these names.
+const std::vector<std::string>& ReservedSections() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> list{"Options",     "Connection",    "IPAddress",   "Update",
+                                      "Dialer",      "Logging",       "CustomIcons", "Offline",
+                                      "Run",         "DisconnectRun", "CheckUpdate", "FileLocation",
+                                      "SvcProvider", "SettingForm",   "FormWindow",  "LogWindow",
+                                      "Dialogs",     "LocalIP",       "RunProgList"};
+        for (const TConfigKey* key : AllConfigKeys())
+            if (std::none_of(list.begin(), list.end(),
+                             [&](const std::string& n) { return SameText(n, key->Section); }))
+                list.emplace_back(key->Section);
+        return list;
+    }();
+    return names;
+}
+} // namespace
+
+int CheckedCount(const std::vector<THostRow>& rows) {
+    return static_cast<int>(
+        std::count_if(rows.begin(), rows.end(), [](const THostRow& r) { return r.Checked; }));
+}
+
+int SystemIndex(const std::string& system) {
+    for (int type : {SystemHostaq, SystemStatdns, SystemCustom})
+        if (system == SystemName(type))
+            return type;
+    return SystemHostaq;
+}
+
+std::string GroupNameProblem(const std::string& name) {
+    const std::string cannot = "The group name \"" + name + "\" cannot be used: ";
+    if (name.empty())
+        return "A group needs a name.";
+    if (static_cast<unsigned char>(name.front()) <= ' ' || static_cast<unsigned char>(name.back()) <= ' ')
+        return cannot + "it begins or ends with a blank.";
+    if (name.find(']') != std::string::npos)
+        return cannot + "it contains \"]\".";
+    if (name.find_first_of("\r\n") != std::string::npos)
+        return cannot + "it contains a line break.";
+    if (name.front() == '[' || name.front() == ';')
+        return cannot + "it begins with \"" + name.substr(0, 1) + "\".";
+    for (const std::string& reserved : ReservedSections())
+        if (SameText(name, reserved))
+            return cannot + "the program keeps its own settings under that name. Please choose another name.";
+    return {};
+}
+
+TAccountValues LoadAccountValues(const std::string& path, const std::string& name, bool providerEdition) {
+    TDynAcc group;
+    LoadGroup(path, name, group);
+    TAccountValues v;
+    v.Name = name;
+    v.Provider = providerEdition ? BuiltInProvider : group.Provider;
+    v.Profile = providerEdition ? std::string() : group.Profile;
+    v.UserName = group.UserID;
+    v.Password = group.Password;
+    v.Confirm = group.Password;
+    for (int i = 0; i < group.NumOfHosts; ++i) {
+        const std::string& host = group.Hosts[static_cast<std::size_t>(i)];
+        if (host.empty())
+            continue;
+        THostRow row;
+        row.Host = host;
+        row.System = SystemName(group.Type);
+        // A host named like one of the group's own keys never has a result of its own.
+        if (!IsGroupConfigKey(host))
+            row.Result = IniReadString(path, name, host, "");
+        v.Hosts.push_back(row);
+    }
+    v.Wildcard = group.Wildcard;
+    v.MailEx = group.MailEx;
+    v.BackupMX = group.BackupMX;
+    v.Secure = group.Secure;
+    return v;
+}
+
+std::optional<TAccountProblem> ValidateLogin(const std::string& userName, const std::string& password,
+                                             const std::string& confirm) {
+    if (userName.empty())
+        return TAccountProblem{3, FormatMsg(MsgUserNameNeeded, {"\r"}), TAccountPage::Provider,
+                               TAccountField::UserName};
+    if (password.empty())
+        return TAccountProblem{4, FormatMsg(MsgPasswordNeeded, {"\r"}), TAccountPage::Provider,
+                               TAccountField::Password};
+    if (confirm.empty())
+        return TAccountProblem{5, Msg(MsgRetypePassword), TAccountPage::Provider, TAccountField::Confirm};
+    if (password != confirm) {
+        TAccountProblem p{6, Msg(MsgPasswordDiffers), TAccountPage::Provider, TAccountField::Confirm};
+        p.ClearConfirm = true;
+        return p;
+    }
+    return std::nullopt;
+}
+
+std::optional<TAccountProblem> ValidateAccount(const std::string& path, const std::string& openingName,
+                                               const TAccountValues& v, bool providerEdition) {
+    const std::string name = TrimBlanks(v.Name);
+    if (name.empty())
+        return TAccountProblem{1, FormatMsg(MsgGroupNameNeeded, {AppTitle, "\r"}), TAccountPage::Options,
+                               TAccountField::Name};
+    // A name the file cannot hold as a group of its own is refused like a taken one.
+    if (std::string problem = GroupNameProblem(name); !problem.empty())
+        return TAccountProblem{2, problem, TAccountPage::Options, TAccountField::Name};
+    // Changing only the case of the name is no rename: the section found is the group itself.
+    if (!SameText(name, openingName) && (IniSectionExists(path, name) || SplitNameTaken(path, name)))
+        return TAccountProblem{2, FormatMsg(MsgGroupNameTaken, {name}), TAccountPage::Options,
+                               TAccountField::Name};
+    if (auto login = ValidateLogin(v.UserName, v.Password, v.Confirm))
+        return login;
+    if (!providerEdition && Lower(TrimBlanks(v.Provider)) != BuiltInProvider && TrimBlanks(v.Profile).empty())
+        return TAccountProblem{7, Msg(MsgEnterProfileFile), TAccountPage::Options, TAccountField::Profile};
+    // Only checked hosts of a known system are saved: a list without one would erase the group
+    // and write nothing in its place.
+    const bool anySaved = std::any_of(v.Hosts.begin(), v.Hosts.end(), [](const THostRow& r) {
+        return r.Checked && SystemName(SystemIndex(r.System)) == r.System;
+    });
+    if (!anySaved)
+        return TAccountProblem{8, FormatMsg(MsgNeedOneHost, {AppTitle}), TAccountPage::Provider,
+                               TAccountField::AddButton};
+    if (v.BackupMX && TrimBlanks(v.MailEx).empty()) {
+        TAccountProblem p{9, "You do not specify the mail exchange server.", TAccountPage::Options,
+                          TAccountField::MailEx};
+        p.UncheckBackupMX = true;
+        return p;
+    }
+    return std::nullopt;
+}
+
+bool DownloadAllowed(const std::string& userName, const std::string& password, const std::string& confirm,
+                     const std::string& provider, bool providerEdition) {
+    if (userName.empty() || password.empty() || confirm.empty())
+        return false;
+    return providerEdition || Lower(TrimBlanks(provider)) == BuiltInProvider;
+}
+
+bool ProfileControlsEnabled(const std::string& provider) {
+    return Lower(TrimBlanks(provider)) != BuiltInProvider;
+}
+
+TGroupSavePlan PlanGroupSave(const std::string& name, const std::vector<THostRow>& rows,
+                             const TDynAcc& common) {
+    TGroupSavePlan plan;
+    plan.TooManyHosts = CheckedCount(rows) > MaxHostsPerGroup;
+    std::array<TDynAcc, 3> records;
+    for (int type : {SystemHostaq, SystemStatdns, SystemCustom}) {
+        TDynAcc& r = records[static_cast<std::size_t>(type)];
+        r = common;
+        r.Type = type;
+        r.NumOfHosts = 0;
+        r.Hosts = {};
+    }
+    for (const THostRow& row : rows) {
+        if (!row.Checked)
+            continue;
+        for (int type : {SystemHostaq, SystemStatdns, SystemCustom}) {
+            TDynAcc& r = records[static_cast<std::size_t>(type)];
+            if (row.System == SystemName(type) && r.NumOfHosts < MaxHostsPerGroup)
+                r.Hosts[static_cast<std::size_t>(r.NumOfHosts++)] = row.Host;
+        }
+    }
+    const bool hostaq = records[SystemHostaq].NumOfHosts > 0;
+    const bool statdns = records[SystemStatdns].NumOfHosts > 0;
+    const bool custom = records[SystemCustom].NumOfHosts > 0;
+    if (hostaq)
+        plan.Groups.emplace_back(name, records[SystemHostaq]);
+    if (statdns)
+        plan.Groups.emplace_back(hostaq ? SplitGroupName(name, SystemStatdns) : name, records[SystemStatdns]);
+    if (custom)
+        plan.Groups.emplace_back(hostaq || statdns ? SplitGroupName(name, SystemCustom) : name,
+                                 records[SystemCustom]);
+    plan.MixedSystems = plan.Groups.size() > 1;
+    return plan;
+}
+
+std::string TooManyHostsMessage() {
+    return FormatMsg(MsgTooManyHosts, {AppTitle, std::to_string(MaxHostsPerGroup), "\r"});
+}
+
+std::string TooManyHostsSaveMessage() {
+    return TooManyHostsMessage() + "\r" + FormatMsg(MsgOnlyFirstHosts, {std::to_string(MaxHostsPerGroup)});
+}
+
+std::string MixedSystemsMessage() {
+    return FormatText("You have mixed DNS system service in your hostnames list.%s%s will automatically save "
+                      "your hostnames into%sseparate group base on DNS system service.",
+                      {"\r\r", AppTitle, "\r"});
+}
+
+TGroupSavePlan PlanAccountSave(const TAccountValues& v, bool providerEdition) {
+    TDynAcc common;
+    InitGroup(common);
+    common.UserID = v.UserName;
+    common.Password = v.Password;
+    common.Provider = providerEdition ? std::string(BuiltInProvider) : TrimBlanks(v.Provider);
+    common.Profile = providerEdition ? std::string() : TrimBlanks(v.Profile);
+    common.Wildcard = v.Wildcard;
+    common.MailEx = v.MailEx;
+    common.BackupMX = v.BackupMX;
+    common.Secure = v.Secure;
+    return PlanGroupSave(TrimBlanks(v.Name), v.Hosts, common);
+}
+
+void WriteGroupPlan(TIniDocument& doc, const std::string& openingName, const TGroupSavePlan& plan) {
+    if (!openingName.empty())
+        doc.EraseSection(openingName);
+    for (const auto& [name, group] : plan.Groups)
+        WriteGroupTo(doc, name, group);
+}
+
+std::vector<std::string> LoadProviderHistory(const std::string& path) {
+    std::vector<std::string> history;
+    for (const std::string& line : IniReadSectionValues(path, "SvcProvider")) {
+        const std::size_t eq = line.find('=');
+        const std::string value = TrimBlanks(eq == std::string::npos ? line : line.substr(eq + 1));
+        if (!value.empty() && std::none_of(history.begin(), history.end(),
+                                           [&](const std::string& h) { return SameText(h, value); }))
+            history.push_back(value);
+        if (history.size() == static_cast<std::size_t>(ProviderHistoryLimit))
+            break;
+    }
+    return history;
+}
+
+void WriteProviderHistory(TIniDocument& doc, const std::string& provider) {
+    const std::string value = TrimBlanks(provider);
+    if (value.empty())
+        return;
+    std::vector<std::string> history{value};
+    for (const std::string& key : doc.KeyNames("SvcProvider")) {
+        const std::string old = doc.ReadString("SvcProvider", key, "");
+        if (!old.empty() && history.size() < static_cast<std::size_t>(ProviderHistoryLimit) &&
+            std::none_of(history.begin(), history.end(),
+                         [&](const std::string& h) { return SameText(h, old); }))
+            history.push_back(old);
+    }
+    doc.EraseSection("SvcProvider");
+    for (std::size_t i = 0; i < history.size(); ++i)
+        doc.WriteString("SvcProvider", "Item" + std::to_string(i), history[i]);
+}
+
+bool SaveAccount(const std::string& path, const std::string& openingName, const TGroupSavePlan& plan,
+                 const std::string& provider, bool providerEdition) {
+    const bool ok = IniUpdate(path, [&](TIniDocument& doc) {
+        WriteGroupPlan(doc, openingName, plan);
+        if (!providerEdition)
+            WriteProviderHistory(doc, provider);
+        return true;
+    });
+    if (ok)
+        IniTidy(path);
+    return ok;
+}
+
+} // namespace hostaq

@@ -1,0 +1,30 @@
+#include "ui/editor/EditorEntry.h"
+
+#include "ui/common/Prompt.h"
+#include "ui/editor/AccountLogic.h"
+#include "ui/editor/FormAccount.h"
+#include "ui/editor/FormAskAccName.h"
+
+namespace hostaq {
+
+std::optional<std::string> AskGroupName(QWidget* parent) {
+    for (;;) {
+        TFormAskAccName ask(parent);
+        if (ask.exec() != QDialog::Accepted)
+            return std::nullopt;
+        const std::string name = ask.Name().trimmed().toStdString();
+        if (name.empty())
+            return std::nullopt;
+        const std::string problem = GroupNameProblem(name);
+        if (problem.empty())
+            return name;
+        TPrompt::Error(parent, QString::fromStdString(problem));
+    }
+}
+
+bool ExecGroupEditor(QWidget* parent, const std::string& groupName) {
+    TFormAccount form(parent, groupName);
+    return form.exec() == QDialog::Accepted;
+}
+
+} // namespace hostaq
