@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -32,7 +33,9 @@ TWizardStepDialer::TWizardStepDialer(QWidget* parent) : TWizardStep(parent) {
     entryRow->addWidget(entry_, 1);
     entryRow->addWidget(detect_);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Connection:"), entryRow);
+    auto* entryLabel = new QLabel(QStringLiteral("&Connection:"), this);
+    entryLabel->setBuddy(entry_);
+    form->addRow(entryLabel, entryRow);
     form->addRow(QStringLiteral("&User name:"), user_);
     form->addRow(QStringLiteral("&Password:"), password_);
     form->addRow(QStringLiteral("C&onfirm password:"), confirm_);
