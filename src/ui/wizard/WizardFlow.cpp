@@ -26,6 +26,18 @@ constexpr int MsgGroupNameTaken = 10122;
 constexpr int MsgServiceInstalled = 10390;
 constexpr int MsgServiceInstallError = 10391;
 
+// One word of a command for a POSIX shell: quoted when it holds anything but plain characters.
+std::string ShellWord(const std::string& word) {
+    if (!word.empty() &&
+        word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
+                               "/._-+:@%,=") == std::string::npos)
+        return word;
+    std::string quoted = "'";
+    for (char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 std::optional<TWizardProblem> Problem(std::string message, TWizardField focus, bool clear = false) {
     return TWizardProblem{std::move(message), focus, clear};
 }
@@ -206,7 +218,7 @@ TServiceInstallOutcome InstallServiceWithPkexec(const std::string& programPath, 
     if (status == -ENOENT || status == 126 || status == 127) {
         outcome.Message = "Installing the service needs administrator rights, which could not be obtained "
                           "here.\rTo install the service, run this command as root:\r\r    " +
-                          programPath + " install " + configPath;
+                          ShellWord(programPath) + " install " + ShellWord(configPath);
         return outcome;
     }
     outcome.Message = FormatMsg(MsgServiceInstallError, {std::to_string(status)});

@@ -31,7 +31,8 @@ protected:
     void Shot(QWidget& w, const QString& name) {
         w.show();
         QCoreApplication::processEvents();
-        EXPECT_TRUE(w.grab().save(Folder + QLatin1Char('/') + name + QStringLiteral(".png"))) << name.toStdString();
+        EXPECT_TRUE(w.grab().save(Folder + QLatin1Char('/') + name + QStringLiteral(".png")))
+            << name.toStdString();
     }
     static void Fill(QWidget& w, const char* name, const QString& text) {
         auto* edit = Find<QLineEdit>(w, name);
