@@ -36,22 +36,6 @@ bool SameText(const std::string& a, const std::string& b) {
     return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
-// The sections the program writes for itself; a group can never take one of these names.
-const std::vector<std::string>& ReservedSections() {
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> list{"Options",     "Connection",    "IPAddress",   "Update",
-                                      "Dialer",      "Logging",       "CustomIcons", "Offline",
-                                      "Run",         "DisconnectRun", "CheckUpdate", "FileLocation",
-                                      "SvcProvider", "SettingForm",   "FormWindow",  "LogWindow",
-                                      "Dialogs",     "LocalIP",       "RunProgList"};
-        for (const TConfigKey* key : AllConfigKeys())
-            if (std::none_of(list.begin(), list.end(),
-                             [&](const std::string& n) { return SameText(n, key->Section); }))
-                list.emplace_back(key->Section);
-        return list;
-    }();
-    return names;
-}
 } // namespace
 
 int CheckedCount(const std::vector<THostRow>& rows) {
@@ -64,24 +48,6 @@ int SystemIndex(const std::string& system) {
         if (system == SystemName(type))
             return type;
     return SystemHostaq;
-}
-
-std::string GroupNameProblem(const std::string& name) {
-    const std::string cannot = "The group name \"" + name + "\" cannot be used: ";
-    if (name.empty())
-        return "A group needs a name.";
-    if (static_cast<unsigned char>(name.front()) <= ' ' || static_cast<unsigned char>(name.back()) <= ' ')
-        return cannot + "it begins or ends with a blank.";
-    if (name.find(']') != std::string::npos)
-        return cannot + "it contains \"]\".";
-    if (name.find_first_of("\r\n") != std::string::npos)
-        return cannot + "it contains a line break.";
-    if (name.front() == '[' || name.front() == ';')
-        return cannot + "it begins with \"" + name.substr(0, 1) + "\".";
-    for (const std::string& reserved : ReservedSections())
-        if (SameText(name, reserved))
-            return cannot + "the program keeps its own settings under that name. Please choose another name.";
-    return {};
 }
 
 TAccountValues LoadAccountValues(const std::string& path, const std::string& name, bool providerEdition) {
@@ -138,7 +104,7 @@ std::optional<TAccountProblem> ValidateAccount(const std::string& path, const st
         return TAccountProblem{1, FormatMsg(MsgGroupNameNeeded, {AppTitle, "\r"}), TAccountPage::Options,
                                TAccountField::Name};
     // A name the file cannot hold as a group of its own is refused like a taken one.
-    if (std::string problem = GroupNameProblem(name); !problem.empty())
+    if (std::string problem = CheckGroupName(name); !problem.empty())
         return TAccountProblem{2, problem, TAccountPage::Options, TAccountField::Name};
     // Changing only the case of the name is no rename: the section found is the group itself.
     if (!SameText(name, openingName) && (IniSectionExists(path, name) || SplitNameTaken(path, name)))

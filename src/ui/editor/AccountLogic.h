@@ -23,9 +23,7 @@ int CheckedCount(const std::vector<THostRow>& rows);
 // The index of the system in the host prompt's drop-down: 0 to 2; any other text counts as hostaq.
 int SystemIndex(const std::string& system);
 
-// Empty when the file can hold the name as a group of its own; otherwise why it cannot. The name
-// is taken as typed (blanks at either end are refused, not dropped).
-std::string GroupNameProblem(const std::string& name);
+
 
 // The values of the editor's controls.
 struct TAccountValues {

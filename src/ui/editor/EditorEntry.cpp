@@ -15,7 +15,7 @@ std::optional<std::string> AskGroupName(QWidget* parent) {
         const std::string name = ask.Name().trimmed().toStdString();
         if (name.empty())
             return std::nullopt;
-        const std::string problem = GroupNameProblem(name);
+        const std::string problem = CheckGroupName(name);
         if (problem.empty())
             return name;
         TPrompt::Error(parent, QString::fromStdString(problem));

@@ -66,11 +66,11 @@ std::optional<TWizardProblem> CheckDialer(const TWizardValues& v) {
     return std::nullopt;
 }
 
-std::optional<TWizardProblem> CheckGroupName(const std::string& path, const TWizardValues& v) {
+std::optional<TWizardProblem> CheckGroupNameStep(const std::string& path, const TWizardValues& v) {
     const std::string name = TrimBlanks(v.GroupName);
     if (name.empty())
         return Problem(FormatMsg(MsgGroupNameNeeded, {AppTitle, "\r"}), TWizardField::GroupName);
-    if (std::string problem = GroupNameProblem(name); !problem.empty())
+    if (std::string problem = CheckGroupName(name); !problem.empty())
         return Problem(problem, TWizardField::GroupName);
     if (IniSectionExists(path, name) || SplitNameTaken(path, name))
         return Problem(FormatMsg(MsgGroupNameTaken, {name}), TWizardField::GroupName);
@@ -141,7 +141,7 @@ std::optional<TWizardProblem> CheckWizardStep(int step, const std::string& path,
     case StepDialer:
         return CheckDialer(v);
     case StepGroupName:
-        return CheckGroupName(path, v);
+        return CheckGroupNameStep(path, v);
     case StepLogin:
         return CheckLogin(v);
     case StepHostnames:

@@ -110,9 +110,9 @@ TEST(AccountLogicTest, HostsAreSplitBySystemUnderTheNamesOfTheCombination) {
 TEST(AccountLogicTest, GroupNamesTheFileCannotHoldAreRefused) {
     for (const char* bad : {"Home]", "Options", "options", "LOCALIP", "SvcProvider", " Home", "Home ",
                             "[Home", ";Home", "Ho\nme", ""})
-        EXPECT_FALSE(GroupNameProblem(bad).empty()) << bad;
+        EXPECT_FALSE(CheckGroupName(bad).empty()) << bad;
     for (const char* good : {"Home", "My home (2)", "Home (statdns)", "Options 2"})
-        EXPECT_TRUE(GroupNameProblem(good).empty()) << good;
+        EXPECT_TRUE(CheckGroupName(good).empty()) << good;
 }
 
 TEST_F(EditorTest, ValidationRunsInItsOrderWithPageAndFocus) {
