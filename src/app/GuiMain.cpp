@@ -18,6 +18,7 @@
 #include "ui/wizard/WizardEntry.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <csignal>
 #include <memory>
@@ -74,8 +75,19 @@ public:
     TEngine& Engine() { return *engine_; }
     THostaqFormMain& Window() { return window_; }
     TPlatform& Platform() { return platform_; }
+    // The engine's start-up has run; before it, a stop request ends the program's dialogs.
+    void SetStarted() { started_ = true; }
+    bool StopRequested() const { return stopSignals_ > 0; }
 
 private:
+    // A stop before the monitor runs (the wizard or the settings dialog of the first start is
+    // open): the dialogs end as if cancelled, without their questions, and the program ends.
+    void EndDialogs() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible())
+                dialog->done(QDialog::Rejected);
+    }
+
     // SIGHUP reloads everything, as the settings dialog's OK does. The first SIGTERM or SIGINT
     // takes the stop path (a run in progress finishes first), a second one stops at once.
     void OnSignal() {
@@ -93,6 +105,8 @@ private:
                 engine_->RequestStop();
             else
                 engine_->StopNow();
+            if (!started_)
+                EndDialogs();
         }
     }
 
@@ -103,6 +117,7 @@ private:
     int signalFd_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
     int stopSignals_ = 0;
+    bool started_ = false;
 };
 
 bool NoGroup() {
@@ -140,9 +155,14 @@ int RunGui(const TCommandLine& cl, int argc, char** argv) {
     // A configuration without a group starts with the setup wizard, then with the settings dialog.
     if (NoGroup()) {
         ExecSetupWizard(&window);
-        if (NoGroup())
+        if (NoGroup() && !session.StopRequested())
             ExecSettingsDialog(&window, engine);
     }
+    if (session.StopRequested()) {
+        instance.Stop();
+        return ExitSuccess;
+    }
+    session.SetStarted();
     engine.StartUpSequence();
     window.LoadWindowOptions();
     window.StartTray();
