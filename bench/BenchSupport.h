@@ -12,6 +12,7 @@
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -191,5 +192,41 @@ private:
     std::string folder_;
     std::string path_;
 };
+
+// The hostaq program of this build (or HOSTAQ_BINARY), and what /proc tells of a process.
+inline std::string HostaqBinary() {
+    if (const char* env = std::getenv("HOSTAQ_BINARY"))
+        return env;
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    return std::filesystem::path(self).parent_path().parent_path().string() + "/src/app/hostaq";
+}
+
+// CPU seconds (user + system) and resident kilobytes of a process.
+inline double ProcessCpuSeconds(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string f;
+    long ticks = 0;
+    for (int i = 3; i <= 15; ++i) {
+        fields >> f;
+        if (i == 14 || i == 15)
+            ticks += std::stol(f);
+    }
+    return static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// A "Name:   123 kB" value of /proc/PID/status or smaps_rollup.
+inline long ProcKiB(pid_t pid, const std::string& file, const std::string& field) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stol(line.substr(field.size() + 1));
+    return -1;
+}
+inline long ResidentKiB(pid_t pid) {
+    return ProcKiB(pid, "status", "VmRSS");
+}
 
 } // namespace hostaq::bench

@@ -113,41 +113,6 @@ void BM_QuietCheck100Groups(benchmark::State& state) {
 }
 BENCHMARK(BM_QuietCheck100Groups)->Iterations(10)->Unit(benchmark::kMillisecond);
 
-std::string HostaqBinary() {
-    if (const char* env = std::getenv("HOSTAQ_BINARY"))
-        return env;
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    return std::filesystem::path(self).parent_path().parent_path().string() + "/src/app/hostaq";
-}
-
-// CPU seconds (user + system) and resident kilobytes of a process.
-double ProcessCpuSeconds(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string f;
-    long ticks = 0;
-    for (int i = 3; i <= 15; ++i) {
-        fields >> f;
-        if (i == 14 || i == 15)
-            ticks += std::stol(f);
-    }
-    return static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
-// A "Name:   123 kB" value of /proc/PID/status or smaps_rollup.
-long ProcKiB(pid_t pid, const std::string& file, const std::string& field) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(field + ":", 0) == 0)
-            return std::stol(line.substr(field.size() + 1));
-    return -1;
-}
-long ResidentKiB(pid_t pid) {
-    return ProcKiB(pid, "status", "VmRSS");
-}
-
 // hostaq --headless with 100 groups: an update over TLS, then idle. Reports the CPU of the
 // start-up to the first check, the idle CPU per minute (measured over 30 s) and the resident
 // memory after the update.
