@@ -8,5 +8,5 @@ cmake --build --preset dev --target ui_tests
 out="$PWD/build/screenshots"
 mkdir -p "$out"
 QT_QPA_PLATFORM=offscreen HOSTAQ_SCREENSHOTS_DIR="$out" \
-  build/dev/tests/ui/ui_tests --gtest_filter='Screenshots*'
+  build/dev/tests/ui/ui_tests --gtest_filter='*Screenshots*'
 ls "$out"/*.png
