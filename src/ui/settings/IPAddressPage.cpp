@@ -5,6 +5,7 @@
 #include "config/IniFile.h"
 #include "config/ProviderConstants.h"
 #include "config/Version.h"
+#include "ipdetect/AddressList.h"
 #include "ipdetect/CheckSettings.h"
 #include "ui/common/Desktop.h"
 #include "ui/settings/IPDetectDialog.h"

@@ -1,6 +1,7 @@
 #include "ui/settings/IPDetectDialog.h"
 
 #include "config/ProviderConstants.h"
+#include "ipdetect/AddressList.h"
 #include "ipdetect/CheckSettings.h"
 #include "ui/common/IPAddressDialog.h"
 #include "ui/common/ModalDialog.h"

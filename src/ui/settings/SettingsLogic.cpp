@@ -8,6 +8,7 @@
 #include "config/Stamp.h"
 #include "config/Text.h"
 #include "groups/DynAcc.h"
+#include "ipdetect/AddressList.h"
 #include "ipdetect/CheckSettings.h"
 #include "ipdetect/LocalList.h"
 #include "log/DateFormat.h"
@@ -58,8 +59,11 @@ void WritePassword(TIniDocument& doc, const TConfigKey& key, const std::string& 
 void WriteLocalList(TIniDocument& doc, const std::string& list) {
     doc.EraseSection(LocalIPSection);
     int n = 0;
-    for (const std::string& line : SplitLines(list))
-        doc.WriteString(LocalIPSection, "IP" + std::to_string(n++), line);
+    for (const std::string& line : SplitLines(list)) {
+        const std::string entry = TrimBlanks(line);
+        if (!entry.empty())
+            doc.WriteString(LocalIPSection, "IP" + std::to_string(n++), entry);
+    }
 }
 
 TDialEntriesSource& DialSource() {
@@ -410,31 +414,6 @@ std::optional<std::string> NormaliseAddress(const std::string& text) {
             return std::nullopt;
         out += (part ? "." : "") + std::to_string(value);
         pos = end + 1;
-    }
-    return out;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t pos = 0;
-    while (pos <= text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = TrimBlanks(std::string_view(text).substr(pos, end - pos));
-        if (!line.empty())
-            lines.push_back(line);
-        pos = end + 1;
-    }
-    return lines;
-}
-
-std::string JoinLines(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& line : lines) {
-        if (!out.empty())
-            out += "\r\n";
-        out += line;
     }
     return out;
 }

@@ -194,8 +194,6 @@ bool AddLocalListEntry(std::vector<std::string>& list, const std::string& entry)
 // A dotted address typed in a field, in canonical form ("010.1.1.1" gives "10.1.1.1"); nothing
 // when the text is no address.
 std::optional<std::string> NormaliseAddress(const std::string& text);
-std::vector<std::string> SplitLines(const std::string& text);
-std::string JoinLines(const std::vector<std::string>& lines);
 
 // ---- remembered drop-down histories (section Dialogs, keys name1 .. name10)
 inline constexpr int HistoryLimit = 10;
