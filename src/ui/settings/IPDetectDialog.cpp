@@ -11,6 +11,7 @@
 #include "ui/settings/SettingsUi.h"
 #include "ui/settings/WebCheck.h"
 
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -38,6 +39,10 @@ TFormIPDetect::TFormIPDetect(QWidget* parent, const TIPDetectValues& values, con
     website_->setObjectName(QStringLiteral("RadioWebsite"));
     manual_ = new QRadioButton(Caption(MsgSpecifyManually), this);
     manual_->setObjectName(QStringLiteral("RadioManual"));
+    // The two choices sit in separate boxes, so they are grouped explicitly.
+    auto* choice = new QButtonGroup(this);
+    choice->addButton(website_);
+    choice->addButton(manual_);
 
     page_ = new QComboBox(this);
     page_->setObjectName(QStringLiteral("ComboServerURL"));

@@ -58,6 +58,7 @@ int MovedPosition(int index, int count, TProgramMove move) {
 
 TProgramListWidget::TProgramListWidget(QWidget* parent) : QListWidget(parent) {
     setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
     setDropIndicatorShown(false);
 }
 

@@ -40,7 +40,9 @@ protected:
                 return static_cast<int>(QDialog::Rejected);
             return handler->second(dialog);
         });
-        SetDialEntriesSource([] { return std::optional<std::vector<std::string>>(std::vector<std::string>{"isp", "work"}); });
+        SetDialEntriesSource([] {
+            return std::optional<std::vector<std::string>>(std::vector<std::string>{"isp", "work"});
+        });
     }
     void TearDown() override {
         SetModalHandler({});
@@ -65,7 +67,9 @@ protected:
         return texts;
     }
     // What a dialog of this object name does when it is opened modally; it returns the result.
-    void OnDialog(const std::string& name, std::function<int(QDialog&)> fn) { handlers[name] = std::move(fn); }
+    void OnDialog(const std::string& name, std::function<int(QDialog&)> fn) {
+        handlers[name] = std::move(fn);
+    }
 
     template <typename T> static T* Child(QWidget* parent, const char* name) {
         T* child = parent->findChild<T*>(QLatin1String(name));

@@ -80,13 +80,13 @@ protected:
         return lines;
     }
     std::vector<std::string> Tail() {
-        return {"Logging/LogToScreen=1",     "Logging/MaxLogLines=500",       "Logging/LogToFile=1",
-                "Logging/ChangeLogInt=0",    "Logging/LogKept=6",             "CustomIcons/NormalFile=",
-                "CustomIcons/NormalIdx=1",   "CustomIcons/WarningFile=",      "CustomIcons/WarningIdx=2",
-                "CustomIcons/ErrorFile=",    "CustomIcons/ErrorIdx=3",        "CustomIcons/DisableFile=",
-                "CustomIcons/DisableIdx=4",  "CustomIcons/DialerFile=",       "CustomIcons/DialerIdx=5",
-                "Options/RunPrograms=0",     "Options/DiscRunPrograms=0",     "Options/SendMail=0",
-                "Options/UpdateServU=0",     "CheckUpdate/SoftAutoUpdate=1"};
+        return {"Logging/LogToScreen=1",    "Logging/MaxLogLines=500",     "Logging/LogToFile=1",
+                "Logging/ChangeLogInt=0",   "Logging/LogKept=6",           "CustomIcons/NormalFile=",
+                "CustomIcons/NormalIdx=1",  "CustomIcons/WarningFile=",    "CustomIcons/WarningIdx=2",
+                "CustomIcons/ErrorFile=",   "CustomIcons/ErrorIdx=3",      "CustomIcons/DisableFile=",
+                "CustomIcons/DisableIdx=4", "CustomIcons/DialerFile=",     "CustomIcons/DialerIdx=5",
+                "Options/RunPrograms=0",    "Options/DiscRunPrograms=0",   "Options/SendMail=0",
+                "Options/UpdateServU=0",    "CheckUpdate/SoftAutoUpdate=1"};
     }
     static std::vector<std::string> Join(std::vector<std::vector<std::string>> parts) {
         std::vector<std::string> all;
@@ -168,8 +168,9 @@ TEST_F(SettingsSave, DialerChecksComeInOrder) {
     EXPECT_TRUE(CheckSettingsValues(v, "\n").Ok());
     v.Dialer.Confirm = "other";
     EXPECT_TRUE(CheckSettingsValues(v, "\n").ClearConfirm);
-    EXPECT_THAT(messages, ElementsAreArray({FormatMsg(MsgDialNoAccount, {"\n"}), FormatMsg(MsgDialNoUser, {"\n"}),
-                                            FormatMsg(MsgDialNoPassword, {"\n"}), Msg(MsgDialConfirm)}));
+    EXPECT_THAT(messages,
+                ElementsAreArray({FormatMsg(MsgDialNoAccount, {"\n"}), FormatMsg(MsgDialNoUser, {"\n"}),
+                                  FormatMsg(MsgDialNoPassword, {"\n"}), Msg(MsgDialConfirm)}));
     v.Dialer.NeedDial = false;
     EXPECT_TRUE(CheckSettingsValues(v, "\n").Ok()) << "no dialling: nothing to check";
 
@@ -192,15 +193,16 @@ TEST_F(SettingsSave, OKWithLanAndTheDefaultIPSetting) {
     dialog().accept();
     ASSERT_TRUE(Asked().empty()) << Asked()[0];
     EXPECT_EQ(dialog().result(), QDialog::Accepted);
-    EXPECT_THAT(KeyLines(Path(), {"SettingForm", "FormWindow"}),
-                ElementsAreArray(Join({{"Connection/DirectConnect=0", "Connection/UseProxy=0", "Connection/ServerPort=1",
-                                        "Connection/ServerIP=http://checkip.hostaq.example/",
-                                        "Connection/ProxyHost=", "Connection/ProxyPort=", "Connection/ProxyUserName=",
-                                        "IPAddress/SetIPManual=0", "IPAddress/ManualIP=", "IPAddress/DefIPSetting=1"},
-                                       LocalIPLines(BuildLocalList()),
-                                       {"Dialer/DialDelay=5", "Dialer/NeedDial=1", "Dialer/DialAccount=isp",
-                                        "Dialer/DialUserName="},
-                                       Tail()})));
+    EXPECT_THAT(
+        KeyLines(Path(), {"SettingForm", "FormWindow"}),
+        ElementsAreArray(Join(
+            {{"Connection/DirectConnect=0", "Connection/UseProxy=0", "Connection/ServerPort=1",
+              "Connection/ServerIP=http://checkip.hostaq.example/", "Connection/ProxyHost=",
+              "Connection/ProxyPort=", "Connection/ProxyUserName=", "IPAddress/SetIPManual=0",
+              "IPAddress/ManualIP=", "IPAddress/DefIPSetting=1"},
+             LocalIPLines(BuildLocalList()),
+             {"Dialer/DialDelay=5", "Dialer/NeedDial=1", "Dialer/DialAccount=isp", "Dialer/DialUserName="},
+             Tail()})));
     // Tidied, and the dialog state follows at the end.
     const std::string text = ReadFile();
     EXPECT_EQ(text.rfind("[Connection]\n", 0), 0u);
@@ -287,14 +289,15 @@ TEST_F(SettingsSave, OKWithDialUpNeverChecksTheProxyAndSavesItOff) {
     dialog().accept();
     ASSERT_TRUE(Asked().empty()) << Asked()[0];
     EXPECT_THAT(KeyLines(Path(), {"SettingForm", "FormWindow"}),
-                ElementsAreArray(Join({{"Connection/DirectConnect=1", "Connection/UseProxy=0", "Connection/ServerPort=0",
-                                        "Connection/ServerIP=http://checkip.hostaq.example/",
-                                        "Connection/ProxyHost=", "Connection/ProxyPort=", "Connection/ProxyUserName=",
-                                        "IPAddress/SetIPManual=0", "IPAddress/ManualIP=", "IPAddress/DefIPSetting=1"},
-                                       LocalIPLines(BuildLocalList()),
-                                       {"Dialer/DialDelay=9", "Dialer/NeedDial=1", "Dialer/DialAccount=work",
-                                        "Dialer/DialUserName=du", "Dialer/DialPassword=dp"},
-                                       Tail()})));
+                ElementsAreArray(
+                    Join({{"Connection/DirectConnect=1", "Connection/UseProxy=0", "Connection/ServerPort=0",
+                           "Connection/ServerIP=http://checkip.hostaq.example/", "Connection/ProxyHost=",
+                           "Connection/ProxyPort=", "Connection/ProxyUserName=", "IPAddress/SetIPManual=0",
+                           "IPAddress/ManualIP=", "IPAddress/DefIPSetting=1"},
+                          LocalIPLines(BuildLocalList()),
+                          {"Dialer/DialDelay=9", "Dialer/NeedDial=1", "Dialer/DialAccount=work",
+                           "Dialer/DialUserName=du", "Dialer/DialPassword=dp"},
+                          Tail()})));
 
     // Opened again, the dialog shows what was saved.
     THostaqFormSetting again;
