@@ -86,7 +86,7 @@ TFormEmailSettings::TFormEmailSettings(QWidget* parent) : QDialog(parent) {
     authLayout->addRow(Caption(MsgConfirm), confirm_);
 
     auto* buttons = new QDialogButtonBox(this);
-    test_ = buttons->addButton(Caption(MsgTest), QDialogButtonBox::ActionRole);
+    test_ = buttons->addButton(Caption(MsgTest), QDialogButtonBox::HelpRole);
     test_->setObjectName(QStringLiteral("ButtonTest"));
     QPushButton* ok = buttons->addButton(Caption(MsgOK), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("ButtonOK"));

@@ -27,8 +27,10 @@ TSettingsGroupsPage::TSettingsGroupsPage(QWidget* parent)
     list_->setHeaderLabels(
         {Caption(MsgColGroupName), Caption(MsgColHosts), Caption(MsgColLastUpdate), Caption(MsgColProvider)});
     list_->header()->setStretchLastSection(true);
-    const int em = fontMetrics().averageCharWidth();
-    SetColumnWidths({em * 24, em * 7, em * 22, 0});
+    const QFontMetrics metrics = fontMetrics();
+    SetColumnWidths({metrics.horizontalAdvance(QStringLiteral("Group name of some length")),
+                     metrics.horizontalAdvance(QStringLiteral("Hosts  ")) + 8,
+                     metrics.horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) + 16, 0});
 
     auto* add = new QPushButton(Caption(MsgButtonAdd), this);
     add->setObjectName(QStringLiteral("ButtonAdd"));

@@ -42,7 +42,8 @@ TSettingsIconsPage::TSettingsIconsPage(QWidget* parent) : QWidget(parent) {
         grid->addWidget(new QLabel(Caption(Pictures[i].Caption), this), i, 1);
         grid->addWidget(change, i, 2);
     }
-    grid->setColumnStretch(1, 1);
+    grid->setColumnMinimumWidth(1, fontMetrics().horizontalAdvance(Caption(MsgIconDialer)) + 24);
+    grid->setColumnStretch(3, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addStretch(1);

@@ -94,6 +94,9 @@ TFormProgramList::TFormProgramList(QWidget* parent, bool runList) : QDialog(pare
     list_->setObjectName(QStringLiteral("ListPrograms"));
     list_->setContextMenuPolicy(Qt::ActionsContextMenu);
     list_->setMinimumSize(420, 180);
+    // The order is changed from the list's context menu.
+    list_->setToolTip(QStringLiteral("%1 / %2 / %3 / %4")
+                          .arg(Caption(MsgUp), Caption(MsgDown), Caption(MsgTop), Caption(MsgBottom)));
     const struct {
         int Caption;
         const char* Name;

@@ -61,7 +61,7 @@ THostaqFormSetting::THostaqFormSetting(QWidget* parent) : QDialog(parent) {
 
     dialer_->DetectEntries();
     LoadAll();
-    resize(sizeHint().expandedTo(QSize(560, 420)));
+    resize(sizeHint().expandedTo(QSize(640, 440)));
 }
 
 void THostaqFormSetting::LoadAll() {

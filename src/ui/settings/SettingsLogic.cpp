@@ -17,6 +17,9 @@
 #include "ui/settings/SettingsMessages.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <strings.h>
 
 namespace hostaq {
 
@@ -295,32 +298,76 @@ bool SaveSettingsFormState(const TSettingsFormState& state) {
 
 // ---- group list -------------------------------------------------------------------------------
 
-TGroupRow ReadGroupRow(const std::string& name) {
-    const std::string& path = ConfigPath();
+namespace {
+
+bool ParseFlag(const std::string& text, bool def) {
+    int value = 0;
+    return ParseIniInteger(text, value) ? value != 0 : def;
+}
+
+// One row from a copy of the file: the list is read once, not key by key.
+TGroupRow RowOf(const TIniDocument& doc, const std::string& name, const std::string& dateTimeFormat) {
     TGroupRow row;
     row.Name = name;
-    row.Enabled = ReadBoolChecked(path, name, "Enable", true);
-    row.Hosts = std::to_string(ReadIntegerChecked(path, name, "NumOfHosts", 0));
-    if (const auto last = ReadStampChecked(path, name, "LastUpdate"))
-        row.LastUpdate = FormatDateTime(ReadString(Keys::DateTimeFormat), *last);
-    else
-        row.LastUpdate = Msg(MsgUnknown);
+    row.Enabled = ParseFlag(doc.ReadString(name, "Enable", "1"), true);
+    int hosts = 0;
+    ParseIniInteger(doc.ReadString(name, "NumOfHosts", "0"), hosts);
+    row.Hosts = std::to_string(hosts);
+    TDateTime last;
+    const std::string stamp = doc.ReadString(name, "LastUpdate", "");
+    row.LastUpdate = !stamp.empty() && TryDecodeStamp(stamp, last) ? FormatDateTime(dateTimeFormat, last)
+                                                                   : Msg(MsgUnknown);
     if (IsHostaqEdition()) {
         static constexpr int ResultTexts[] = {MsgResultNoError,  MsgResultGood, MsgWarning,      MsgError,
                                               MsgResultNoUpdate, MsgResultNoIP, MsgResultWinsock};
-        const int result = ReadIntegerChecked(path, name, "UpdateResult", -1);
-        if (result >= 0 && result < static_cast<int>(std::size(ResultTexts)))
+        int result = -1;
+        if (ParseIniInteger(doc.ReadString(name, "UpdateResult", ""), result) && result >= 0 &&
+            result < static_cast<int>(std::size(ResultTexts)))
             row.Fourth = Msg(ResultTexts[result]);
     } else {
-        row.Fourth = IniReadString(path, name, "Provider", "");
+        row.Fourth = doc.ReadString(name, "Provider", "");
     }
     return row;
 }
 
+TIniDocument FileSnapshot() {
+    std::ifstream in(ConfigPath(), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return TIniDocument(text.str());
+}
+
+// A section with the keys every saved group has.
+bool IsGroup(const TIniDocument& doc, const std::string& name) {
+    int found = 0;
+    for (const std::string& key : doc.KeyNames(name))
+        for (const char* needed : {"UserID", "Password", "Type", "NumOfHosts"})
+            if (strcasecmp(key.c_str(), needed) == 0)
+                found |= 1 << (needed[0] == 'U' ? 0 : needed[0] == 'P' ? 1 : needed[0] == 'T' ? 2 : 3);
+    return found == 15;
+}
+
+} // namespace
+
+TGroupRow ReadGroupRow(const std::string& name) {
+    return RowOf(FileSnapshot(), name, ReadString(Keys::DateTimeFormat));
+}
+
 std::vector<TGroupRow> ReadGroupRows() {
+    const TIniDocument doc = FileSnapshot();
+    const std::string format =
+        doc.ReadString(Keys::DateTimeFormat.Section, Keys::DateTimeFormat.Key, Keys::DateTimeFormat.Default);
     std::vector<TGroupRow> rows;
-    for (const std::string& name : CountGroups(ConfigPath()).Names)
-        rows.push_back(ReadGroupRow(name));
+    std::vector<std::string> seen;
+    for (const std::string& name : doc.SectionNames()) {
+        // A name that appears twice is one group: the first section.
+        if (std::any_of(seen.begin(), seen.end(),
+                        [&](const std::string& s) { return strcasecmp(s.c_str(), name.c_str()) == 0; }))
+            continue;
+        seen.push_back(name);
+        if (IsGroup(doc, name))
+            rows.push_back(RowOf(doc, name, format));
+    }
     return rows;
 }
 
