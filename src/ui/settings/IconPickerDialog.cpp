@@ -35,7 +35,7 @@ TFormIconPicker::TFormIconPicker(QWidget* parent, const std::string& file, int i
     icons_->setGridSize(QSize(56, 56));
     icons_->setMovement(QListView::Static);
     icons_->setResizeMode(QListView::Adjust);
-    icons_->setMinimumSize(360, 150);
+    icons_->setMinimumSize(440, 150);
 
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(Caption(MsgIconFile), this));
