@@ -1,6 +1,7 @@
 // Renders every page of the settings dialog and every sub-dialog to PNG files when
-// HOSTAQ_SCREENSHOTS_DIR names a folder (scripts/screenshots-settings.sh); skipped otherwise.
+// HOSTAQ_SCREENSHOTS_DIR names a folder (scripts/screenshots.sh); skipped otherwise.
 #include "SettingsFixture.h"
+#include "ui/Screenshots.h"
 #include "ui/common/IPAddressDialog.h"
 #include "ui/settings/AutoUpdateDialog.h"
 #include "ui/settings/EmailSettingsDialog.h"
@@ -11,33 +12,25 @@
 #include "ui/settings/SettingsDialog.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QPixmap>
 #include <QTabWidget>
 
 namespace hostaq::test {
 namespace {
 
-class SettingsScreenshots : public SettingsFixture {
+class ScreenshotsSettings : public SettingsFixture {
 protected:
     void SetUp() override {
-        folder_ = qEnvironmentVariable("HOSTAQ_SCREENSHOTS_DIR");
-        if (folder_.isEmpty())
-            GTEST_SKIP() << "HOSTAQ_SCREENSHOTS_DIR is not set";
-        QDir().mkpath(folder_);
+        HOSTAQ_REQUIRE_SCREENSHOTS();
         SettingsFixture::SetUp();
     }
-    void Save(QWidget& window, const QString& name) {
-        window.adjustSize();
-        window.show();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(window.grab().save(folder_ + QLatin1Char('/') + name + QStringLiteral(".png")));
+    static void Save(QWidget& window, const QString& name) {
+        SaveScreenshot(&window, name);
         window.hide();
     }
-    QString folder_;
 };
 
-TEST_F(SettingsScreenshots, EveryPageAndDialog) {
+TEST_F(ScreenshotsSettings, EveryPageAndDialog) {
     std::string groups;
     for (int i = 1; i <= 6; ++i)
         groups += "[Group " + std::to_string(i) +
