@@ -2,7 +2,10 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -21,9 +24,16 @@ public:
     // Opens one help page ("offlinepage.html"); an empty topic opens the index page.
     static bool OpenHelpTopic(QWidget* parent, const QString& topic);
 
+    // Starts a program with arguments, without a shell, detached and with the default signal
+    // state (the program itself blocks its stop signals); a name without a folder is looked up
+    // in PATH. False when it could not be started.
+    static bool StartProgram(const std::string& program, const std::vector<std::string>& arguments);
+
     // ---- test seam
     static void SetTestMode(bool on);
     static QList<QUrl>& Opened();
+    // Programs StartProgram was asked for: the program, then its arguments.
+    static QList<QStringList>& Started();
 };
 
 } // namespace hostaq

@@ -25,7 +25,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -430,11 +429,9 @@ void TFormAccount::EditProfile() {
         return;
     }
     const TProgramCommand command = SplitProgramCommand(editor, ProgramFileExists);
-    QStringList arguments;
-    for (const std::string& a : SplitArguments(command.Parameters))
-        arguments << Q(a);
-    arguments << file;
-    if (!QProcess::startDetached(Q(command.Program), arguments))
+    std::vector<std::string> arguments = SplitArguments(command.Parameters);
+    arguments.push_back(file.toStdString());
+    if (!TDesktop::StartProgram(command.Program, arguments))
         TPrompt::Warning(this, QStringLiteral("The editor %1 could not be started.").arg(Q(command.Program)));
 }
 

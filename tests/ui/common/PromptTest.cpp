@@ -1,8 +1,12 @@
 #include "ui/common/Prompt.h"
 #include "ui/common/Desktop.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace hostaq {
 namespace {
@@ -28,6 +32,30 @@ TEST(PromptTest, HelpTopicsOpenPagesThatExist) {
     ASSERT_EQ(TDesktop::Opened().size(), 1);
     EXPECT_TRUE(QFile::exists(TDesktop::Opened().front().toLocalFile()));
     TDesktop::Opened().clear();
+}
+
+} // namespace
+} // namespace hostaq
+
+namespace hostaq {
+namespace {
+
+TEST(DesktopTest, StartProgramFindsItOnThePathAndRunsItDetached) {
+    const QString marker = QDir::temp().filePath(QStringLiteral("hostaq-desktop-%1").arg(::getpid()));
+    QFile::remove(marker);
+    TDesktop::SetTestMode(false);
+    const bool started = TDesktop::StartProgram("sh", {"-c", "echo started > \"$0\"", marker.toStdString()});
+    const bool missing = TDesktop::StartProgram("hostaq-no-such-program", {});
+    TDesktop::SetTestMode(true);
+    EXPECT_TRUE(started);
+    EXPECT_FALSE(missing);
+    // The program runs on its own; give it a bounded moment to leave its mark.
+    QElapsedTimer t;
+    t.start();
+    while (!QFile::exists(marker) && t.elapsed() < 5000)
+        QThread::msleep(10);
+    EXPECT_TRUE(QFile::exists(marker));
+    QFile::remove(marker);
 }
 
 } // namespace
