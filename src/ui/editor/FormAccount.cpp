@@ -24,7 +24,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -373,11 +372,12 @@ void TFormAccount::Download() {
     downloading_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SetControlsEnabled(false);
-    QPointer<TFormAccount> self(this);
+    // The worker outlives a closed editor: its answer reaches the editor only while it exists.
+    std::weak_ptr<bool> alive = alive_;
     StartHostDownload(path_, S(editUsername_->text()), S(editPassword_->text()), ReadDirectConnect(),
-                      [self](const std::string& text) {
-                          if (self)
-                              self->DownloadDone(text);
+                      [this, alive](const std::string& text) {
+                          if (alive.lock())
+                              DownloadDone(text);
                       });
 }
 

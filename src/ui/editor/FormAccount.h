@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <memory>
 #include <string>
 
 class QCheckBox;
@@ -63,6 +64,8 @@ private:
     bool edition_;
     bool modified_ = false;
     bool downloading_ = false;
+    // Answers of workers that outlive the window check this before they touch it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     bool loading_ = false;
     QStringList written_;
 

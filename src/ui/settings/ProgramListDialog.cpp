@@ -94,9 +94,7 @@ TFormProgramList::TFormProgramList(QWidget* parent, bool runList) : QDialog(pare
     list_->setObjectName(QStringLiteral("ListPrograms"));
     list_->setContextMenuPolicy(Qt::ActionsContextMenu);
     list_->setMinimumSize(420, 180);
-    // The order is changed from the list's context menu.
-    list_->setToolTip(QStringLiteral("%1 / %2 / %3 / %4")
-                          .arg(Caption(MsgUp), Caption(MsgDown), Caption(MsgTop), Caption(MsgBottom)));
+    // The order is changed with the buttons beside the list or from its context menu.
     const struct {
         int Caption;
         const char* Name;
@@ -105,12 +103,17 @@ TFormProgramList::TFormProgramList(QWidget* parent, bool runList) : QDialog(pare
                  {MsgDown, "ActionDown", TProgramMove::Down},
                  {MsgTop, "ActionTop", TProgramMove::Top},
                  {MsgBottom, "ActionBottom", TProgramMove::Bottom}};
+    QList<QPushButton*> moveButtons;
     for (const auto& m : moves) {
         auto* action = new QAction(Caption(m.Caption), list_);
         action->setObjectName(QLatin1String(m.Name));
         const TProgramMove move = m.Move;
         connect(action, &QAction::triggered, this, [this, move] { Move(move); });
         list_->addAction(action);
+        auto* button = new QPushButton(Caption(m.Caption), this);
+        button->setObjectName(QStringLiteral("Button") + QLatin1String(m.Name).mid(6));
+        connect(button, &QPushButton::clicked, action, &QAction::trigger);
+        moveButtons << button;
     }
 
     auto* add = new QPushButton(Caption(MsgAddEntry), this);
@@ -137,6 +140,9 @@ TFormProgramList::TFormProgramList(QWidget* parent, bool runList) : QDialog(pare
     side->addWidget(add);
     side->addWidget(remove);
     side->addWidget(setting);
+    side->addSpacing(12);
+    for (QPushButton* button : moveButtons)
+        side->addWidget(button);
     side->addStretch(1);
     auto* top = new QHBoxLayout;
     top->addWidget(list_, 1);

@@ -20,7 +20,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QUrl>
@@ -320,10 +319,11 @@ void TFormWizard::StartCheck(TCheckTarget target) {
         check->ProxyPass = v.ProxyPassword;
     }
     check->VerifyCertificate = ReadBool(path_, Keys::VerifyCertificate);
-    QPointer<TFormWizard> self(this);
-    check->OnDone = [self](TFindIPProxy&, const std::string& address) {
-        if (self)
-            self->CheckDone(address);
+    // The worker outlives a closed wizard: its answer reaches the wizard only while it exists.
+    std::weak_ptr<bool> alive = alive_;
+    check->OnDone = [this, alive](TFindIPProxy&, const std::string& address) {
+        if (alive.lock())
+            CheckDone(address);
     };
     checking_ = true;
     checkTarget_ = target;
@@ -369,10 +369,10 @@ void TFormWizard::StartDownload(const TWizardValues& v) {
         download->ProxyPass = v.ProxyPassword;
     }
     download->VerifyCertificate = ReadBool(path_, Keys::VerifyCertificate);
-    QPointer<TFormWizard> self(this);
-    download->OnDone = [self](THostDownload&, const std::string& text) {
-        if (self)
-            self->DownloadDone(text);
+    std::weak_ptr<bool> alive = alive_;
+    download->OnDone = [this, alive](THostDownload&, const std::string& text) {
+        if (alive.lock())
+            DownloadDone(text);
     };
     downloading_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <array>
+#include <memory>
 #include <string>
 
 class QLabel;
@@ -71,6 +72,8 @@ private:
     bool downloaded_ = false;
     bool checking_ = false;
     bool downloading_ = false;
+    // Answers of workers that outlive the window check this before they touch it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     TCheckTarget checkTarget_ = TCheckTarget::PublicPage;
     QString hostnamesHeader_;
 

@@ -252,12 +252,13 @@ TEST_F(SettingsDialogs, ProgramListKeepsOrderAndDelay) {
     auto* list = Child<QListWidget>(&editor, "ListPrograms");
     ASSERT_EQ(list->count(), 3);
     EXPECT_FALSE(list->item(1)->icon().isNull()) << "marked: only when the address changed";
+    // The buttons beside the list and its context menu move entries alike.
     list->setCurrentRow(2);
-    Child<QAction>(list, "ActionTop")->trigger();
+    Child<QPushButton>(&editor, "ButtonTop")->click();
     list->setCurrentRow(1);
     Child<QAction>(list, "ActionBottom")->trigger();
     list->setCurrentRow(0);
-    Child<QAction>(list, "ActionDown")->trigger();
+    Child<QPushButton>(&editor, "ButtonDown")->click();
     Child<QAction>(list, "ActionUp")->trigger();
 
     // A dropped file and an added program join the list.
