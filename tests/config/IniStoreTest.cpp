@@ -110,6 +110,8 @@ TEST_F(IniStoreTest, FailedWriteLeavesTheFileAndTheReadsAsTheyWere) {
 TEST_F(IniStoreTest, BatchWritesOnceAndKeepsAnotherProcessesKeys) {
     WriteFileText(ini, "[A]\nX=1\n");
     const ino_t first = StatOf(ini).st_ino;
+    // A second name keeps the first file's inode taken, so a replacement can never reuse its number.
+    ASSERT_EQ(::link(ini.c_str(), (ini + ".first").c_str()), 0);
     {
         TIniWriteBatch batch;
         IniWriteString(ini, "A", "X", "2");
