@@ -22,7 +22,7 @@ TEST(LinuxWordsTest, NoMessageAndNoHelpPageNamesWindows) {
     EXPECT_EQ(Msg(10315), "Restarting the computer");
     EXPECT_EQ(Msg(10316), "Shutting down the computer");
 
-    const QDir help(qEnvironmentVariable("HOSTAQ_SOURCE_DIR") + QStringLiteral("/help/hostaq"));
+    const QDir help(QStringLiteral(HOSTAQ_SOURCE_DIR_FALLBACK "/help/hostaq"));
     const QStringList pages = help.entryList({QStringLiteral("*.html")});
     ASSERT_FALSE(pages.isEmpty()) << help.path().toStdString();
     for (const QString& page : pages) {
