@@ -27,9 +27,14 @@ namespace {
 struct TKept {
     bool Valid = false; // Doc mirrors the file Id names (or no file, when !Exists)
     bool Exists = false;
+    // The file's modification time was at least a second old when it was read: a change made
+    // since cannot hide behind an equal time stamp of a coarse-time file system.
+    bool Settled = false;
     TFileId Id;
+    std::string Text; // the file's bytes Doc was made from
     TIniDocument Doc;
     std::vector<TIniChange> Pending;
+    std::string Reported; // why the file could not be read, once said
 };
 
 std::recursive_mutex StoreMutex;
@@ -45,9 +50,17 @@ TKept& KeptFor(const std::string& path) {
 
 enum class TLoad { Ok, Missing, Unreadable };
 
+bool SettledAt(const TFileId& id) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const long long nowNs = static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    return nowNs - id.MtimeNs >= 1000000000LL;
+}
+
 // Brings the kept parse of path up to date with the file: kept while the file is the one it was
-// read from, read again at once when anything of its identity differs. Pending batch changes are
-// applied again to a file read afresh.
+// read from and was already a second old then, read again when anything of its identity differs
+// or it was younger (a same-size rewrite within one tick of a coarse clock keeps every stamp).
+// Pending batch changes are applied again to a file read afresh.
 TLoad Load(const std::string& path, TKept*& out) {
     out = nullptr;
     if (path.empty())
@@ -57,33 +70,34 @@ TLoad Load(const std::string& path, TKept*& out) {
     if (!exists && errno != ENOENT && errno != ENOTDIR)
         return TLoad::Unreadable;
     TKept& k = KeptFor(path);
-    if (k.Valid && k.Exists == exists && (!exists || k.Id == IdOf(st))) {
+    const bool same = k.Valid && k.Exists == exists && (!exists || k.Id == IdOf(st));
+    if (same && (!exists || k.Settled)) {
         out = &k;
         return exists || !k.Pending.empty() ? TLoad::Ok : TLoad::Missing;
     }
-    k.Valid = false;
     std::string text;
-    if (exists) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0 && errno != ENOENT)
-            return TLoad::Unreadable;
-        if (fd >= 0) {
-            struct stat opened {};
-            const bool ok = ::fstat(fd, &opened) == 0 && ReadAll(fd, text);
-            ::close(fd);
-            if (!ok)
-                return TLoad::Unreadable;
-            k.Id = IdOf(opened);
-            k.Exists = true;
-        } else {
-            k.Exists = false;
+    struct stat opened {};
+    const int read = ReadRegular(path, text, opened);
+    if (read < 0) {
+        k.Valid = false;
+        if (k.Reported != FailureReason()) {
+            k.Reported = FailureReason();
+            ReportError("Cannot read " + path + ": " + k.Reported);
         }
-    } else {
-        k.Exists = false;
+        return TLoad::Unreadable;
     }
-    k.Doc = TIniDocument(text);
-    for (const TIniChange& change : k.Pending)
-        k.Doc.Apply(change);
+    k.Reported.clear();
+    k.Exists = read > 0;
+    if (k.Exists) {
+        k.Id = IdOf(opened);
+        k.Settled = SettledAt(k.Id);
+    }
+    if (!same || text != k.Text) {
+        k.Doc = TIniDocument(text);
+        for (const TIniChange& change : k.Pending)
+            k.Doc.Apply(change);
+        k.Text = std::move(text);
+    }
     k.Valid = true;
     out = &k;
     return k.Exists || !k.Pending.empty() ? TLoad::Ok : TLoad::Missing;
@@ -95,10 +109,33 @@ const TIniDocument* ReadDoc(const std::string& path) {
     return Load(path, k) == TLoad::Ok ? &k->Doc : nullptr;
 }
 
+// "Unable to write to %s", with the link that was not followed when that was the cause.
+std::string UnableToWrite(const std::string& path) {
+    std::string text = FormatMsg(MsgUnableToWrite, {path});
+    if (!RefusedLink().empty())
+        text += ": " + FailureReason();
+    return text;
+}
+
+// Puts the kept document on disk as the file target names; the kept parse then mirrors the file.
+bool Written(TKept& k, const std::string& target, bool inPlace) {
+    std::string text = k.Doc.Text();
+    TFileId id;
+    if (!WriteTarget(target, text, inPlace, id))
+        return false;
+    k.Id = id;
+    k.Exists = true;
+    k.Settled = SettledAt(id);
+    k.Text = std::move(text);
+    k.Pending.clear();
+    return true;
+}
+
 // Writes the kept document of path (with its pending changes) to the file under the lock. When
 // the file changed since it was read, it is read again and the pending changes applied to it.
 bool WriteKept(const std::string& path, TKept& k, bool inPlace) {
-    const std::string target = FollowLinks(path);
+    RefusedLink().clear();
+    const std::string target = ResolveForWrite(path);
     if (target.empty())
         return false;
     TStoreLock lock(target);
@@ -107,13 +144,7 @@ bool WriteKept(const std::string& path, TKept& k, bool inPlace) {
     TKept* fresh = nullptr;
     if (Load(path, fresh) == TLoad::Unreadable || fresh != &k)
         return false;
-    TFileId id;
-    if (!WriteTarget(target, k.Doc.Text(), inPlace, id))
-        return false;
-    k.Id = id;
-    k.Exists = true;
-    k.Pending.clear();
-    return true;
+    return Written(k, target, inPlace);
 }
 
 // One read-modify-write of path; in a batch, the change is kept for the batch's end.
@@ -126,16 +157,17 @@ bool UpdateFile(const std::string& path, const std::function<bool(TIniDocument&)
             k->Pending.clear();
         }
         if (report)
-            ReportError(FormatMsg(MsgUnableToWrite, {path}));
+            ReportError(UnableToWrite(path));
         return false;
     };
+    RefusedLink().clear();
     if (path.empty())
         return fail(nullptr);
     const bool deferred = BatchDepth > 0 && !inPlace;
     std::optional<TStoreLock> lock;
     std::string target;
     if (!deferred) {
-        target = FollowLinks(path);
+        target = ResolveForWrite(path);
         if (target.empty())
             return fail(nullptr);
         lock.emplace(target);
@@ -169,12 +201,8 @@ bool UpdateFile(const std::string& path, const std::function<bool(TIniDocument&)
     }
     if (deferred)
         return true;
-    TFileId id;
-    if (!WriteTarget(target, k->Doc.Text(), inPlace, id))
+    if (!Written(*k, target, inPlace))
         return fail(k);
-    k->Id = id;
-    k->Exists = true;
-    k->Pending.clear();
     return true;
 }
 
@@ -188,7 +216,7 @@ bool FlushAll() {
             ok = false;
             k.Valid = false;
             k.Pending.clear();
-            ReportError(FormatMsg(MsgUnableToWrite, {path}));
+            ReportError(UnableToWrite(path));
         }
     }
     return ok;
@@ -303,32 +331,6 @@ std::vector<std::string> IniReadSections(const std::string& path) {
     std::lock_guard guard(StoreMutex);
     const TIniDocument* doc = ReadDoc(path);
     return doc ? doc->SectionNames() : std::vector<std::string>{};
-}
-
-bool IniWriteTest(const std::string& path) {
-    if (path.empty())
-        return false;
-    // The probe reaches the file itself, whatever batch is open.
-    std::lock_guard guard(StoreMutex);
-    const int depth = BatchDepth;
-    BatchDepth = 0;
-    const bool written = UpdateFile(
-        path,
-        [](TIniDocument& doc) {
-            doc.WriteInteger("Options", "WriteTest", 0);
-            return true;
-        },
-        false);
-    if (written)
-        UpdateFile(
-            path,
-            [](TIniDocument& doc) {
-                doc.DeleteKey("Options", "WriteTest");
-                return true;
-            },
-            false);
-    BatchDepth = depth;
-    return written;
 }
 
 void IniTidy(const std::string& path) {

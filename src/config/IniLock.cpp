@@ -1,6 +1,7 @@
 #include "config/IniLock.h"
 
 #include "config/IniWrite.h"
+#include "config/PrivateFile.h"
 
 #include <cerrno>
 #include <csignal>
@@ -24,33 +25,37 @@ bool StopSignalPending() {
 TStoreLock::TStoreLock(const std::string& target) {
     const std::string name = DirName(target) + "/." + BaseName(target) + ".lock";
     struct stat owner {};
-    const bool haveOwner = ::stat(target.c_str(), &owner) == 0;
+    if (::stat(target.c_str(), &owner) != 0) {
+        owner.st_uid = ::geteuid();
+        owner.st_gid = ::getegid();
+    }
     timespec start{};
     ::clock_gettime(CLOCK_MONOTONIC, &start);
+    // Every pass ends in the lock, a failure, or a check of the bound: whatever another user puts
+    // in the lock file's place, the wait ends.
     for (;;) {
-        const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0)
-            return;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            struct stat held {
-            }, named{};
-            if (::fstat(fd, &held) == 0 && ::stat(name.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
-                held.st_dev == named.st_dev && S_ISREG(held.st_mode)) {
-                // Owned like the file it guards, so the file's owner can always take it.
-                if (haveOwner && ::geteuid() == 0 && held.st_uid != owner.st_uid) {
-                    [[maybe_unused]] const int r = ::fchown(fd, owner.st_uid, owner.st_gid);
+        const int fd = OpenPrivateFile(name, owner.st_uid, owner.st_gid, 0600);
+        int error = errno;
+        if (fd >= 0) {
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                struct stat held {
+                }, named{};
+                if (::fstat(fd, &held) == 0 && ::lstat(name.c_str(), &named) == 0 &&
+                    held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+                    fd_ = fd;
+                    name_ = name;
+                    return;
                 }
-                fd_ = fd;
-                name_ = name;
-                return;
+                error = EWOULDBLOCK; // removed by the holder we waited for: take the new one
+            } else {
+                error = errno;
             }
-            ::close(fd); // removed by the holder we waited for: take the new one
-            continue;
+            ::close(fd);
         }
-        const int error = errno;
-        ::close(fd);
-        if (error != EWOULDBLOCK && error != EINTR)
+        if (error != EWOULDBLOCK && error != EINTR && error != EEXIST && error != ENOENT) {
+            errno = error;
             return;
+        }
         timespec now{};
         ::clock_gettime(CLOCK_MONOTONIC, &now);
         const long long waited =
