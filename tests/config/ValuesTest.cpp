@@ -200,13 +200,14 @@ TEST_F(LocateTest, CandidatesInOrder) {
     std::vector<std::string> located;
     const int hook = AddConfigLocatedHook([&](const std::string& path) { located.push_back(path); });
 
-    // The command-line file wins when it can be written.
+    // A bare name is looked for beside the program, where it already is.
+    WriteFileText(programDir + "/custom.ini", "");
     EXPECT_TRUE(LocateConfigFile({"custom.cfg"}, program));
     EXPECT_EQ(ConfigPath(), programDir + "/custom.ini");
 
     // Otherwise the file beside the program; its edition flag is read.
     WriteFileText(programDir + "/hostaq.ini", "[Options]\nIsHostaq=0\n");
-    EXPECT_TRUE(LocateConfigFile({"missing/dir/x.cfg"}, program));
+    EXPECT_TRUE(LocateConfigFile({"other.cfg"}, program));
     EXPECT_EQ(ConfigPath(), programDir + "/hostaq.ini");
     EXPECT_FALSE(IsHostaqEdition());
     EXPECT_FALSE(IniValueExists(ConfigPath(), "Options", "WriteTest"));
