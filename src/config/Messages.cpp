@@ -19,6 +19,14 @@ constexpr TBuiltIn BuiltIn[] = {
 #include "config/MessagesTable.inc"
 };
 
+constexpr bool BuiltInInRange() {
+    for (const TBuiltIn& m : BuiltIn)
+        if (m.Id < MsgFirst || m.Id > MsgLast)
+            return false;
+    return true;
+}
+static_assert(BuiltInInRange(), "Messages.txt holds an identifier outside the message table");
+
 // A language file's message is read into a 350-byte buffer.
 constexpr std::size_t MaxLanguageText = 349;
 
@@ -59,8 +67,14 @@ bool LoadMessages(const std::string& languageFile) {
     }
     std::string text;
     std::array<std::string, MsgLast - MsgFirst + 1> loaded;
+    for (const TBuiltIn& m : BuiltIn)
+        if (m.Id > MsgOriginalLast)
+            loaded[static_cast<std::size_t>(m.Id - MsgFirst)] = m.Text;
     for (int id = MsgFirst; id <= MsgLast; ++id) {
-        std::string value = IniReadString(languageFile, "Messages", std::to_string(id), "");
+        const std::string key = std::to_string(id);
+        if (id > MsgOriginalLast && !IniValueExists(languageFile, "Messages", key))
+            continue;
+        std::string value = IniReadString(languageFile, "Messages", key, "");
         if (value.size() > MaxLanguageText)
             value.resize(MaxLanguageText);
         loaded[static_cast<std::size_t>(id - MsgFirst)] = std::move(value);

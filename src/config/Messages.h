@@ -6,11 +6,14 @@
 
 namespace hostaq {
 
-// The message table: texts 10001 to 10449. The program's own texts are compiled in from
+// The message table: texts 10001 to 10699. The program's own texts are compiled in from
 // Messages.txt; a language file HostaqLang.ini in the current folder (section "Messages", keys
-// "10001" ... "10449") replaces all of them, and a message it lacks is then empty.
+// "10001" ... "10449") replaces all of those, and a message it lacks is then empty. The texts
+// of this program's own additions (10450 and above) keep their built-in wording unless the
+// language file has them: a file written for the original table leaves none of them empty.
 inline constexpr int MsgFirst = 10001;
-inline constexpr int MsgLast = 10449;
+inline constexpr int MsgOriginalLast = 10449;
+inline constexpr int MsgLast = 10699;
 
 inline constexpr int MsgCannotCreateIni = 10449;
 inline constexpr int MsgUnableToWrite = 10437;
