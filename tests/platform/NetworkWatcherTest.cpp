@@ -58,9 +58,15 @@ protected:
             GTEST_SKIP() << "no network namespace can be made here";
         Ip("link set lo up");
         Ip("link add v0 type veth peer name v1");
+        // The carrier comes a moment after "up": the pair is ready when the watcher says so.
+        Watch();
         Ip("link set v0 up");
         Ip("link set v1 up");
+        ASSERT_TRUE(WaitFor("link-up v0"));
+        ASSERT_TRUE(WaitFor("link-up v1"));
         Ip("addr add 198.51.100.2/24 dev v0");
+        watcher_.reset();
+        Events.clear();
     }
     void TearDown() override {
         if (watcher_)
