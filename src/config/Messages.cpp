@@ -26,9 +26,17 @@ constexpr std::size_t MaxLanguageText = 349;
 // empty.
 using TTable = std::array<std::string, MsgLaterLast - MsgFirst + 1>;
 
-bool InTable(int id) {
+constexpr bool InTable(int id) {
     return (id >= MsgFirst && id <= MsgLast) || (id >= MsgLaterFirst && id <= MsgLaterLast);
 }
+
+constexpr bool BuiltInInRange() {
+    for (const TBuiltIn& m : BuiltIn)
+        if (!InTable(m.Id))
+            return false;
+    return true;
+}
+static_assert(BuiltInInRange(), "Messages.txt holds an identifier outside the message table");
 
 TTable BuiltInTable() {
     TTable t;

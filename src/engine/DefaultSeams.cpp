@@ -91,6 +91,12 @@ public:
     void Run() override {}
 };
 
+class TNoNetworkMonitor : public TNetworkMonitor {
+public:
+    void Start(TChanged) override {}
+    void Stop() override {}
+};
+
 std::string ResolveIPv4(const std::string& hostName) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
@@ -116,6 +122,7 @@ TEngineServices DefaultEngineServices() {
     static TNoSessionEnd sessionEnd;
     static TNoDialer dialer;
     static TNoVersionCheck versionCheck;
+    static TNoNetworkMonitor networkMonitor;
     TEngineServices s;
     s.WebChecker = &webChecker;
     s.Updater = &updater;
@@ -125,6 +132,7 @@ TEngineServices DefaultEngineServices() {
     s.SessionEnd = &sessionEnd;
     s.Dialer = &dialer;
     s.VersionCheck = &versionCheck;
+    s.NetworkMonitor = &networkMonitor;
     s.Resolve = ResolveIPv4;
     s.TrimWorkingSet = TrimWorkingSet;
     return s;
