@@ -496,7 +496,7 @@ void TEngine::LoadGroupsAndConnection() {
         connectionKind_ = services_.Dialer->Available() ? ConnectionDialUp : ConnectionLan;
     else
         connectionKind_ = ReadBool(Keys::UseProxy, false) ? ConnectionProxy : ConnectionLan;
-    forceUpdateDays_ = std::clamp(ReadInteger(Keys::ForceUpdateInt), 1, 365);
+    forceUpdateDays_ = ReadForceUpdateDays();
 }
 
 void TEngine::RefreshAll() {
@@ -511,7 +511,7 @@ void TEngine::RefreshAll() {
 
 void TEngine::LoadForReport() {
     LoadGroupsAndConnection();
-    checkInterval_ = std::clamp(ReadInteger(Keys::CheckingInt), 5, 59);
+    checkInterval_ = ReadCheckInterval();
     retryMinutes_ = ReadRetryMinutes();
     autoCheck_ = ReadBool(Keys::AutoCheck) && !groupNames_.empty();
     ComputeLastUpdate();
@@ -533,8 +533,8 @@ void TEngine::ComputeLastUpdate() {
 
 void TEngine::LoadOptions() {
     retryMinutes_ = ReadRetryMinutes();
-    checkInterval_ = std::clamp(ReadInteger(Keys::CheckingInt), 5, 59);
-    forceUpdateDays_ = std::clamp(ReadInteger(Keys::ForceUpdateInt), 1, 365);
+    checkInterval_ = ReadCheckInterval();
+    forceUpdateDays_ = ReadForceUpdateDays();
     nextForceUpdate_ = lastUpdateTime_.AddDays(forceUpdateDays_);
     nextVersionCheck_ = services_.VersionCheck->NextCheck();
     ApplyAutoCheck(ReadBool(Keys::AutoCheck));
@@ -568,14 +568,16 @@ std::string TEngine::ChangeCheckInterval(const std::string& fieldText) {
 bool TEngine::ChangeForceUpdateDays(const std::string& fieldText) {
     const bool digits = !fieldText.empty() && std::all_of(fieldText.begin(), fieldText.end(),
                                                           [](char c) { return c >= '0' && c <= '9'; });
-    if (!digits) {
+    int value = forceUpdateDays_;
+    if (!digits || !IntervalFieldValue(fieldText, MinForceUpdateDays, MaxForceUpdateDays, value)) {
+        // 0 would force every group with an unchanged address at every check.
         presenter_.Beep(TNoticeKind::Error);
-        presenter_.Notify(TNoticeKind::Error, Msg(MsgIntegerExpected));
+        presenter_.Notify(TNoticeKind::Error,
+                          digits ? FormatMsg(MsgForceDaysRange, {std::to_string(MinForceUpdateDays),
+                                                                 std::to_string(MaxForceUpdateDays)})
+                                 : Msg(MsgIntegerExpected));
         return false;
     }
-    int value = 25;
-    if (!ParseIniInteger(fieldText, value))
-        value = 25;
     forceUpdateDays_ = value;
     nextForceUpdate_ = lastUpdateTime_.AddDays(forceUpdateDays_);
     presenter_.ShowInfo(InfoValues());
@@ -583,16 +585,24 @@ bool TEngine::ChangeForceUpdateDays(const std::string& fieldText) {
 }
 
 void TEngine::SaveIntervalFields(const std::string& intervalText, const std::string& forceDaysText) {
-    WriteString(Keys::CheckingInt, intervalText);
-    WriteString(Keys::ForceUpdateInt, forceDaysText);
+    // A field left out of its range is written as the value in use, never as typed.
+    int interval = checkInterval_;
+    int days = forceUpdateDays_;
+    const bool intervalOk = IntervalFieldValue(intervalText, MinCheckInterval, MaxCheckInterval, interval);
+    const bool daysOk = IntervalFieldValue(forceDaysText, MinForceUpdateDays, MaxForceUpdateDays, days);
+    WriteString(Keys::CheckingInt, intervalOk ? intervalText : std::to_string(checkInterval_));
+    WriteString(Keys::ForceUpdateInt, daysOk ? forceDaysText : std::to_string(forceUpdateDays_));
 }
 
 void TEngine::BeginSettings() {
-    presenter_.EnableCommands(true, false);
+    // Paused first: the end of a cancelled dial then schedules no redial and no address check.
+    cycleState_ = CycleSettings;
     services_.Dialer->StopMonitor();
+    if (services_.Dialer->DialPending())
+        services_.Dialer->CancelPendingDial();
     TimerDialer.SetEnabled(false);
     TimerUpdate.SetEnabled(false);
-    cycleState_ = CycleSettings;
+    presenter_.EnableCommands(true, false);
 }
 
 void TEngine::EndSettings(bool ok) {

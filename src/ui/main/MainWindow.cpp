@@ -9,6 +9,7 @@
 #include "log/Log.h"
 #include "platform/ServiceControl.h"
 #include "ui/common/Desktop.h"
+#include "ui/common/Elevated.h"
 #include "ui/common/PasswordDlg.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/UiMessages.h"
@@ -35,10 +36,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
@@ -67,29 +66,6 @@ QAction* NamedAction(QObject* parent, const QString& text, const char* name) {
 
 QDateTime ToQt(const TDateTime& t) {
     return {QDate(t.Year(), t.Month(), t.Day()), QTime(t.Hour(), t.Minute(), t.Second())};
-}
-
-void RunWithPkexec(const QStringList& arguments, std::function<void(int, const QString&)> done) {
-    if (QStandardPaths::findExecutable(QStringLiteral("pkexec")).isEmpty()) {
-        done(-1, {});
-        return;
-    }
-    auto* process = new QProcess;
-    process->setProcessChannelMode(QProcess::MergedChannels);
-    QObject::connect(process, &QProcess::finished, process,
-                     [process, done](int code, QProcess::ExitStatus status) {
-                         done(status == QProcess::NormalExit ? code : -1,
-                              QString::fromLocal8Bit(process->readAll()).trimmed());
-                         process->deleteLater();
-                     });
-    QObject::connect(process, &QProcess::errorOccurred, process,
-                     [process, done](QProcess::ProcessError error) {
-                         if (error != QProcess::FailedToStart)
-                             return;
-                         done(-1, {});
-                         process->deleteLater();
-                     });
-    process->start(QStringLiteral("pkexec"), arguments);
 }
 } // namespace
 
@@ -175,6 +151,7 @@ void THostaqFormMain::BuildActions() {
     actShowHide_ = NamedAction(this, M(MsgShowMainWindow), "ActionShowHide");
     actSettings_ = NamedAction(this, M(MsgSettingsCmd), "ActionSettings");
     actUpdateNow_ = NamedAction(this, M(MsgUpdateNow), "ActionUpdateNow");
+    actLogUpdateNow_ = NamedAction(this, M(MsgUpdateNow), "ActionLogUpdateNow");
     actOfflineNow_ = NamedAction(this, M(MsgOfflineNowCmd), "ActionOfflineNow");
     actStartWithWindows_ = NamedAction(this, M(MsgStartWithWindows), "ActionStartWithWindows");
     actStartWithWindows_->setCheckable(true);
@@ -190,6 +167,7 @@ void THostaqFormMain::BuildActions() {
     connect(actSettings_, &QAction::triggered, this, &THostaqFormMain::SettingsCommand);
     // The two menu items act as clicks on their buttons.
     connect(actUpdateNow_, &QAction::triggered, info_->ForceUpdate, &QPushButton::click);
+    connect(actLogUpdateNow_, &QAction::triggered, info_->ForceUpdate, &QPushButton::click);
     connect(actOfflineNow_, &QAction::triggered, offline_->OfflineNow, &QPushButton::click);
     connect(actStartWithWindows_, &QAction::triggered, this, &THostaqFormMain::SetStartWithWindows);
     connect(actAutoCheck_, &QAction::triggered, this, [this](bool checked) {
@@ -226,7 +204,7 @@ void THostaqFormMain::BuildMenus() {
     logMenu_->setObjectName(QStringLiteral("PopupMenuLog"));
     logMenu_->addAction(actUndock_);
     logMenu_->addSeparator();
-    logMenu_->addAction(actUpdateNow_);
+    logMenu_->addAction(actLogUpdateNow_);
     logMenu_->addAction(actSettings_);
     logMenu_->addAction(actShowHide_);
     connect(logMenu_, &QMenu::aboutToShow, this, &THostaqFormMain::UpdateMenuState);
@@ -751,6 +729,7 @@ void THostaqFormMain::ApplyUpdateCommands() {
     offline_->ScheduleOffline->setEnabled(update);
     const bool needPass = ReadBool(Keys::DisplayNeedPass);
     actUpdateNow_->setEnabled(update && !needPass);
+    actLogUpdateNow_->setEnabled(update);
     actOfflineNow_->setEnabled(update && !needPass);
     info_->Settings->setEnabled(settingsEnabled_);
     actSettings_->setEnabled(settingsEnabled_);
@@ -840,7 +819,7 @@ void THostaqFormMain::RefreshTrayVisibility() {
 
 void THostaqFormMain::SetTrayState(int state) {
     trayState_ = state;
-    tray_->SetTrayState(state);
+    tray_->ShowStateIcon(state); // the window's own rule decides the visibility
     RefreshTrayVisibility();
 }
 
@@ -875,8 +854,7 @@ void THostaqFormMain::ShowUpdatedAddress(const std::string& address) {
 }
 
 void THostaqFormMain::ShowAutoCheck(bool checked) {
-    const QSignalBlocker block(options_->AutoCheck);
-    options_->AutoCheck->setChecked(checked);
+    options_->ShowAutoCheck(checked);
     actAutoCheck_->setChecked(checked);
 }
 

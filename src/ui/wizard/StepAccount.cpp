@@ -16,6 +16,7 @@ TWizardStepGroupName::TWizardStepGroupName(QWidget* parent) : TWizardStep(parent
     setObjectName(QStringLiteral("TabSheetGroupName"));
     name_ = new QLineEdit(this);
     name_->setObjectName(QStringLiteral("EditAccountName"));
+    ShowsFields({{TWizardField::GroupName, name_}});
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Group &name:"), name_);
     auto* layout = new QVBoxLayout(this);
@@ -34,16 +35,15 @@ void TWizardStepGroupName::Store(TWizardValues& v) const {
     v.GroupName = name_->text().toStdString();
 }
 
-QWidget* TWizardStepGroupName::Field(TWizardField field) const {
-    return field == TWizardField::GroupName ? name_ : nullptr;
-}
-
 TWizardStepLogin::TWizardStepLogin(QWidget* parent) : TWizardStep(parent) {
     setObjectName(QStringLiteral("TabSheetLogin"));
     user_ = new QLineEdit(this);
     user_->setObjectName(QStringLiteral("EditUsername"));
     password_ = WizardPasswordEdit("EditPassword", this);
     confirm_ = WizardPasswordEdit("EditConfirm", this);
+    ShowsFields({{TWizardField::UserName, user_},
+                 {TWizardField::Password, password_},
+                 {TWizardField::Confirm, confirm_}});
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&User name:"), user_);
     form->addRow(QStringLiteral("&Password:"), password_);
@@ -64,19 +64,6 @@ void TWizardStepLogin::Store(TWizardValues& v) const {
     v.UserName = user_->text().toStdString();
     v.Password = password_->text().toStdString();
     v.Confirm = confirm_->text().toStdString();
-}
-
-QWidget* TWizardStepLogin::Field(TWizardField field) const {
-    switch (field) {
-    case TWizardField::UserName:
-        return user_;
-    case TWizardField::Password:
-        return password_;
-    case TWizardField::Confirm:
-        return confirm_;
-    default:
-        return nullptr;
-    }
 }
 
 TWizardStepHostnameEntry::TWizardStepHostnameEntry(QWidget* parent) : TWizardStep(parent) {

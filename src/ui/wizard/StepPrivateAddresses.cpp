@@ -1,5 +1,6 @@
 #include "ipdetect/HostNetwork.h"
-#include "ui/wizard/WizardAddressDialog.h"
+#include "ui/common/IPAddressDialog.h"
+#include "ui/settings/SettingsLogic.h"
 #include "ui/wizard/WizardSteps.h"
 
 #include <QGridLayout>
@@ -9,6 +10,17 @@
 #include <QVBoxLayout>
 
 namespace hostaq {
+
+namespace {
+// The settings dialog's address dialog: From alone, or From-To; empty on Cancel.
+QString AskLocalListEntry(QWidget* parent) {
+    TIPAddressDialog dialog(parent);
+    std::string from, to;
+    if (dialog.Execute(from, to) != 0)
+        return {};
+    return QString::fromStdString(LocalListEntry(from, to));
+}
+} // namespace
 
 TWizardStepPrivateAddresses::TWizardStepPrivateAddresses(const std::vector<std::string>& localList,
                                                          QWidget* parent)
@@ -55,7 +67,7 @@ TWizardStepPrivateAddresses::TWizardStepPrivateAddresses(const std::vector<std::
     layout->addWidget(result_);
 
     connect(add_, &QPushButton::clicked, this, [this] {
-        const QString entry = AskEntry ? AskEntry(this) : TWizardAddressDialog::AskEntry(this);
+        const QString entry = AskEntry ? AskEntry(this) : AskLocalListEntry(this);
         AddEntry(entry);
     });
     connect(remove_, &QPushButton::clicked, this, &TWizardStepPrivateAddresses::RemoveSelected);

@@ -10,7 +10,6 @@
 #include "ui/editor/FormHostName.h"
 #include "ui/editor/HostListPanel.h"
 #include "ui/wizard/FormWizard.h"
-#include "ui/wizard/WizardAddressDialog.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -79,8 +78,6 @@ TEST_F(ScreenshotsEditor, EditorAndPrompts) {
     Shot(host, "editor-hostname");
     TFormAskAccName ask;
     Shot(ask, "editor-ask-name");
-    TWizardAddressDialog address;
-    Shot(address, "wizard-add-address");
 }
 
 TEST_F(ScreenshotsEditor, WizardSteps) {
