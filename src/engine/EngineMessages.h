@@ -11,6 +11,8 @@ inline constexpr int MsgAutoUpdateDisabled = 10304; // "Automatic update is disa
 inline constexpr int MsgMinimumInterval = 10305;
 inline constexpr int MsgMaximumInterval = 10306;
 inline constexpr int MsgIntegerExpected = 10307;
+// "The force update interval must be from %d to %d days."
+inline constexpr int MsgForceDaysRange = 10501;
 inline constexpr int MsgUpdateStarts = 10308;   // "Update process starts"
 inline constexpr int MsgUpdateFinished = 10309; // "Update process finished"
 inline constexpr int MsgAddressUnchangedAsk = 10310;

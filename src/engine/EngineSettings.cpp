@@ -8,6 +8,7 @@
 #include "config/Messages.h"
 #include "config/Version.h"
 #include "engine/EngineMessages.h"
+#include "engine/EngineValues.h"
 #include "engine/StatusTexts.h"
 #include "log/Log.h"
 
@@ -74,14 +75,16 @@ std::string TEngine::ChangeCheckInterval(const std::string& fieldText) {
 bool TEngine::ChangeForceUpdateDays(const std::string& fieldText) {
     const bool digits = !fieldText.empty() && std::all_of(fieldText.begin(), fieldText.end(),
                                                           [](char c) { return c >= '0' && c <= '9'; });
-    if (!digits) {
+    int value = forceUpdateDays_;
+    if (!digits || !IntervalFieldValue(fieldText, MinForceUpdateDays, MaxForceUpdateDays, value)) {
+        // 0 would force every group with an unchanged address at every check.
         presenter_.Beep(TNoticeKind::Error);
-        presenter_.Notify(TNoticeKind::Error, Msg(MsgIntegerExpected));
+        presenter_.Notify(TNoticeKind::Error,
+                          digits ? FormatMsg(MsgForceDaysRange, {std::to_string(MinForceUpdateDays),
+                                                                 std::to_string(MaxForceUpdateDays)})
+                                 : Msg(MsgIntegerExpected));
         return false;
     }
-    int value = 25;
-    if (!ParseIniInteger(fieldText, value))
-        value = 25;
     forceUpdateDays_ = value;
     nextForceUpdate_ = lastUpdateTime_.AddDays(forceUpdateDays_);
     presenter_.ShowInfo(InfoValues());
@@ -89,16 +92,24 @@ bool TEngine::ChangeForceUpdateDays(const std::string& fieldText) {
 }
 
 void TEngine::SaveIntervalFields(const std::string& intervalText, const std::string& forceDaysText) {
-    WriteString(Keys::CheckingInt, intervalText);
-    WriteString(Keys::ForceUpdateInt, forceDaysText);
+    // A field left out of its range is written as the value in use, never as typed.
+    int interval = checkInterval_;
+    int days = forceUpdateDays_;
+    const bool intervalOk = IntervalFieldValue(intervalText, MinCheckInterval, MaxCheckInterval, interval);
+    const bool daysOk = IntervalFieldValue(forceDaysText, MinForceUpdateDays, MaxForceUpdateDays, days);
+    WriteString(Keys::CheckingInt, intervalOk ? intervalText : std::to_string(checkInterval_));
+    WriteString(Keys::ForceUpdateInt, daysOk ? forceDaysText : std::to_string(forceUpdateDays_));
 }
 
 void TEngine::BeginSettings() {
-    presenter_.EnableCommands(true, false);
+    // Paused first: the end of a cancelled dial then schedules no redial and no address check.
+    cycleState_ = CycleSettings;
     services_.Dialer->StopMonitor();
+    if (services_.Dialer->DialPending())
+        services_.Dialer->CancelPendingDial();
     TimerDialer.SetEnabled(false);
     TimerUpdate.SetEnabled(false);
-    cycleState_ = CycleSettings;
+    presenter_.EnableCommands(true, false);
 }
 
 void TEngine::EndSettings(bool ok) {

@@ -103,7 +103,7 @@ void TEngine::LoadGroupsAndConnection() {
         connectionKind_ = services_.Dialer->Available() ? ConnectionDialUp : ConnectionLan;
     else
         connectionKind_ = ReadBool(Keys::UseProxy, false) ? ConnectionProxy : ConnectionLan;
-    forceUpdateDays_ = std::clamp(ReadInteger(Keys::ForceUpdateInt), 1, 365);
+    forceUpdateDays_ = ReadForceUpdateDays();
 }
 
 void TEngine::RefreshAll() {
@@ -118,7 +118,7 @@ void TEngine::RefreshAll() {
 
 void TEngine::LoadForReport() {
     LoadGroupsAndConnection();
-    checkInterval_ = std::clamp(ReadInteger(Keys::CheckingInt), 5, 59);
+    checkInterval_ = ReadCheckInterval();
     retryMinutes_ = ReadRetryMinutes();
     autoCheck_ = ReadBool(Keys::AutoCheck) && !groupNames_.empty();
     ComputeLastUpdate();
@@ -140,8 +140,8 @@ void TEngine::ComputeLastUpdate() {
 
 void TEngine::LoadOptions() {
     retryMinutes_ = ReadRetryMinutes();
-    checkInterval_ = std::clamp(ReadInteger(Keys::CheckingInt), 5, 59);
-    forceUpdateDays_ = std::clamp(ReadInteger(Keys::ForceUpdateInt), 1, 365);
+    checkInterval_ = ReadCheckInterval();
+    forceUpdateDays_ = ReadForceUpdateDays();
     nextForceUpdate_ = lastUpdateTime_.AddDays(forceUpdateDays_);
     nextVersionCheck_ = services_.VersionCheck->NextCheck();
     ApplyAutoCheck(ReadBool(Keys::AutoCheck));

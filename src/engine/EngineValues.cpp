@@ -35,6 +35,25 @@ int ReadRetryMinutes() {
     return std::max(ReadInteger(Keys::CheckIntErr), 1);
 }
 
+int ReadCheckInterval() {
+    return std::clamp(ReadInteger(Keys::CheckingInt), MinCheckInterval, MaxCheckInterval);
+}
+
+int ReadForceUpdateDays() {
+    return std::clamp(ReadInteger(Keys::ForceUpdateInt), MinForceUpdateDays, MaxForceUpdateDays);
+}
+
+bool IntervalFieldValue(const std::string& text, int min, int max, int& value) {
+    if (text.empty() || text.size() > 9 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    const int parsed = std::stoi(text);
+    if (parsed < min || parsed > max)
+        return false;
+    value = parsed;
+    return true;
+}
+
 TDateTime EarliestLastUpdate(const std::string& path, const std::vector<std::string>& groupNames) {
     const TDateTime now = Now();
     TDateTime earliest = ReadStampChecked(path, "Update", "LastUpdate").value_or(now.AddDays(365));

@@ -129,12 +129,18 @@ std::string TDialerLogic::Entry() const {
     return dialer_ ? dialer_->EntryName : std::string();
 }
 
+bool TDialerLogic::EnginePaused() const {
+    return engine_ != nullptr && engine_->CycleState() == CycleSettings;
+}
+
 void TDialerLogic::EnableUpdateCommands(bool enabled) {
-    presenter_.EnableCommands(true, enabled && engine_ != nullptr && !engine_->GroupNames().empty());
+    presenter_.EnableCommands(true, enabled && engine_ != nullptr && !engine_->GroupNames().empty() &&
+                                        !EnginePaused());
 }
 
 void TDialerLogic::ScheduleRedial() {
-    if (engine_ == nullptr)
+    // While the settings dialog is open the engine is paused; its end checks and dials anew.
+    if (engine_ == nullptr || EnginePaused())
         return;
     const int delay = ReadInteger(Keys::DialDelay);
     const int minutes = std::clamp(delay / 60, 0, 59);
@@ -217,7 +223,7 @@ void TDialerLogic::OnConnected(const TRasConnectionDetails& info) {
     AddLog(LogNormal, FormatMsg(MsgClientAddress, {info.ClientIP}));
     AddLog(LogProcess, FormatMsg(MsgDialingFinished, {entry}));
     presenter_.ShowStatus(FormatMsg(MsgEntryConnected, {entry}));
-    if (engine_ != nullptr && !askingConnection_ && !ReadBool(Keys::SetIPManual))
+    if (engine_ != nullptr && !askingConnection_ && !EnginePaused() && !ReadBool(Keys::SetIPManual))
         engine_->CheckAddress();
 }
 

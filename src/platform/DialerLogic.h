@@ -59,6 +59,8 @@ private:
     void Hook();
     std::string Entry() const;
     void EnableUpdateCommands(bool enabled);
+    // The settings dialog is open: nothing is dialled, redialled or checked until it closes.
+    bool EnginePaused() const;
     void OnAsyncEvent(const std::string& text);
     void OnDialing();
     void OnError(const std::string& text);

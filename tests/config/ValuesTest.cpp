@@ -130,6 +130,9 @@ TEST(MessagesTest, BuiltInTableLanguageFileAndFormatting) {
     EXPECT_EQ(Msg(10450), "");
     EXPECT_EQ(Msg(10800), "");
     EXPECT_EQ(Msg(10660), "Network change on %s: checking the address now");
+    EXPECT_EQ(Msg(10499), "");
+    const std::string later = Msg(10500);
+    EXPECT_NE(later, "") << "the later range is compiled in";
     EXPECT_EQ(FormatMsg(10033, {"203.0.113.7"}), "Your public IP address is 203.0.113.7.");
     EXPECT_EQ(FormatText("%s has %d hosts, 100%% sure%s", {"Home", "3"}), "Home has 3 hosts, 100% sure");
 
@@ -145,6 +148,11 @@ TEST(MessagesTest, BuiltInTableLanguageFileAndFormatting) {
     EXPECT_EQ(Msg(10660), "Network change on %s: checking the address now");
     EXPECT_EQ(Msg(10661), "Netzwerk geändert: die Adresse wird geprüft");
     EXPECT_EQ(Msg(10201).size(), 349u);
+    EXPECT_EQ(Msg(10500), later) << "a later text the language file lacks keeps the program's own";
+    WriteFileText(dir.File("HostaqLang.ini"), "[Messages]\n10500=Schon vergeben\n");
+    EXPECT_TRUE(LoadMessages(dir.File("HostaqLang.ini")));
+    EXPECT_EQ(Msg(10500), "Schon vergeben");
+    EXPECT_EQ(Msg(10449), "");
     ResetMessages();
     EXPECT_EQ(Msg(10449), "Cannot create Hostaq.ini file.");
 }

@@ -35,10 +35,14 @@ TEST_F(TCycleTest, IntervalAndForceDaysAreClamped) {
     EXPECT_EQ(Engine->CheckInterval(), 5);
     EXPECT_EQ(Engine->ForceUpdateDays(), 1);
     Set("Options", "CheckingInt", "90");
-    Set("Options", "ForceUpdateInt", "999");
+    Set("Options", "ForceUpdateInt", "9999");
     Engine->LoadOptions();
     EXPECT_EQ(Engine->CheckInterval(), 59);
-    EXPECT_EQ(Engine->ForceUpdateDays(), 365);
+    EXPECT_EQ(Engine->ForceUpdateDays(), 5000);
+    // What the field takes is read back unchanged.
+    Set("Options", "ForceUpdateInt", "999");
+    Engine->RefreshAll();
+    EXPECT_EQ(Engine->ForceUpdateDays(), 999);
 }
 
 TEST_F(TCycleTest, WithoutGroupsTheHeartbeatNeverActsAndTheChoiceStaysInTheFile) {
@@ -257,6 +261,17 @@ TEST_F(TCycleTest, IntervalFieldKeepsTheTimeAlreadyWaited) {
     EXPECT_EQ(Presenter.Notices.back().second, "An integer value is expected.");
     EXPECT_TRUE(Engine->ChangeForceUpdateDays("40"));
     EXPECT_EQ(Engine->NextForceUpdate(), Engine->LastUpdateTime().AddDays(40));
+    // Out of 1..5000 the field is refused and the days in use stay.
+    for (const char* text : {"0", "5001", "9999", "0000"}) {
+        EXPECT_FALSE(Engine->ChangeForceUpdateDays(text)) << text;
+        EXPECT_EQ(Presenter.Notices.back().second, "The force update interval must be from 1 to 5000 days.");
+        EXPECT_EQ(Engine->ForceUpdateDays(), 40) << text;
+    }
+    EXPECT_TRUE(Engine->ChangeForceUpdateDays("5000"));
+    // OK writes what is in use for a field left out of range.
+    Engine->SaveIntervalFields("75", "0");
+    EXPECT_EQ(Get("Options", "CheckingInt"), "5");
+    EXPECT_EQ(Get("Options", "ForceUpdateInt"), "5000");
 }
 
 TEST_F(TCycleTest, StopWaitsForTheCheckInProgress) {

@@ -6,6 +6,8 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+
 namespace hostaq {
 namespace {
 
@@ -190,6 +192,30 @@ TEST_F(DialerLogicTest, CancelDialStopsTheDialAndTheCheckGoesOn) {
     ASSERT_TRUE(Loop.PumpUntil([] { return LiveWorkers() == 0; }, 10000));
     EXPECT_THAT(LogTexts(), Not(Contains("Error when dialing to work")));
     EXPECT_NE(Engine->AddressState(), AddressChecking);
+}
+
+TEST_F(DialerLogicTest, OpeningTheSettingsCancelsTheDialAndItsEndSchedulesNothing) {
+    Pppd.Behave("work", "hang");
+    StartDialUp();
+    ASSERT_TRUE(Loop.PumpUntil([this] { return Logged("Dialer - Opening port"); }, 10000));
+    Engine->BeginSettings();
+    EXPECT_EQ(KindOf("Dial to work is canceled"), LogWarning);
+    ASSERT_TRUE(Loop.PumpUntil([] { return LiveWorkers() == 0; }, 10000));
+    Loop.AdvanceSecs(30);
+    EXPECT_FALSE(Logic.RedialScheduled());
+    EXPECT_FALSE(Logged("Schedule to dial again within 7 second(s)"));
+    EXPECT_FALSE(DialView.UpdateCommands) << "the update commands wait for the dialog";
+    auto dials = [this] {
+        const auto texts = LogTexts();
+        return std::count(texts.begin(), texts.end(), std::string("Start dialing to work"));
+    };
+    EXPECT_EQ(dials(), 1);
+    EXPECT_EQ(Engine->CycleState(), CycleSettings);
+
+    // Closing the dialog takes the cycle up again: it dials anew.
+    Engine->EndSettings(false);
+    EXPECT_EQ(dials(), 2);
+    Logic.CancelDial();
 }
 
 TEST_F(DialerLogicTest, StopRequestCancelsADialInProgressAndStopsAtOnce) {

@@ -25,6 +25,7 @@ constexpr int MsgGroupNameTaken = 10122;
 constexpr int MsgEnterProfileFile = 10251;
 constexpr int MsgTooManyHosts = 10435;
 constexpr int MsgOnlyFirstHosts = 10436;
+constexpr int MsgSplitWouldReplace = 10500;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -41,6 +42,12 @@ bool SameText(const std::string& a, const std::string& b) {
 int CheckedCount(const std::vector<THostRow>& rows) {
     return static_cast<int>(
         std::count_if(rows.begin(), rows.end(), [](const THostRow& r) { return r.Checked; }));
+}
+
+bool AnyHostSaved(const std::vector<THostRow>& rows) {
+    return std::any_of(rows.begin(), rows.end(), [](const THostRow& r) {
+        return r.Checked && SystemName(SystemIndex(r.System)) == r.System;
+    });
 }
 
 int SystemIndex(const std::string& system) {
@@ -114,12 +121,8 @@ std::optional<TAccountProblem> ValidateAccount(const std::string& path, const st
         return login;
     if (!providerEdition && Lower(TrimBlanks(v.Provider)) != BuiltInProvider && TrimBlanks(v.Profile).empty())
         return TAccountProblem{7, Msg(MsgEnterProfileFile), TAccountPage::Options, TAccountField::Profile};
-    // Only checked hosts of a known system are saved: a list without one would erase the group
-    // and write nothing in its place.
-    const bool anySaved = std::any_of(v.Hosts.begin(), v.Hosts.end(), [](const THostRow& r) {
-        return r.Checked && SystemName(SystemIndex(r.System)) == r.System;
-    });
-    if (!anySaved)
+    // Without a host that is saved the group would be erased and nothing written in its place.
+    if (!AnyHostSaved(v.Hosts))
         return TAccountProblem{8, FormatMsg(MsgNeedOneHost, {AppTitle}), TAccountPage::Provider,
                                TAccountField::AddButton};
     if (v.BackupMX && TrimBlanks(v.MailEx).empty()) {
@@ -128,6 +131,12 @@ std::optional<TAccountProblem> ValidateAccount(const std::string& path, const st
         p.UncheckBackupMX = true;
         return p;
     }
+    // Hosts of another system are saved as "name (statdns)" or "name (custom)": a group of that
+    // name that is not the one being edited would lose its own login and hosts.
+    for (const auto& written : PlanAccountSave(v, providerEdition).Groups)
+        if (!SameText(written.first, openingName) && IniSectionExists(path, written.first))
+            return TAccountProblem{10, FormatMsg(MsgSplitWouldReplace, {written.first, "\r"}),
+                                   TAccountPage::Options, TAccountField::Name};
     return std::nullopt;
 }
 

@@ -20,10 +20,11 @@ struct THostRow {
 };
 
 int CheckedCount(const std::vector<THostRow>& rows);
+// A checked row of a known system: only such rows are saved, so a list without one would write
+// no group at all.
+bool AnyHostSaved(const std::vector<THostRow>& rows);
 // The index of the system in the host prompt's drop-down: 0 to 2; any other text counts as hostaq.
 int SystemIndex(const std::string& system);
-
-
 
 // The values of the editor's controls.
 struct TAccountValues {

@@ -22,9 +22,11 @@ std::optional<std::string> AskGroupName(QWidget* parent) {
     }
 }
 
-bool ExecGroupEditor(QWidget* parent, const std::string& groupName) {
+std::optional<std::string> ExecGroupEditor(QWidget* parent, const std::string& groupName) {
     TFormAccount form(parent, groupName);
-    return form.exec() == QDialog::Accepted;
+    if (form.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return form.WrittenNames().isEmpty() ? groupName : form.WrittenNames().front().toStdString();
 }
 
 } // namespace hostaq

@@ -13,6 +13,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,7 +45,7 @@ TFormDisplayWindow::TFormDisplayWindow(TTarget target, QWidget* parent)
       needPass_(new QCheckBox(QString::fromStdString(FormatMsg(MsgDisplayNeedsPassword, {AppTitle})), this)),
       password_(new QLineEdit(this)), confirm_(new QLineEdit(this)),
       singleClick_(new QCheckBox(M(MsgSingleClick), this)), hotKey_(new QKeySequenceEdit(this)),
-      hideTray_(new QCheckBox(M(MsgHideTrayIcon), this)) {
+      hideTray_(new QCheckBox(M(MsgHideTrayIcon), this)), hotKeyProblem_(new QLabel(this)) {
     setObjectName(QStringLiteral("FormDisplayWindow"));
     setWindowTitle(M(MsgDisplayWindowTitle));
     needPass_->setObjectName(QStringLiteral("CheckBoxNeedPass"));
@@ -55,6 +56,10 @@ TFormDisplayWindow::TFormDisplayWindow(TTarget target, QWidget* parent)
     singleClick_->setObjectName(QStringLiteral("CheckBoxSingleClick"));
     hotKey_->setObjectName(QStringLiteral("EditHotKey"));
     hideTray_->setObjectName(QStringLiteral("CheckBoxHideTray"));
+    hotKeyProblem_->setObjectName(QStringLiteral("LabelHotKeyProblem"));
+    hotKeyProblem_->setWordWrap(true);
+    hotKeyProblem_->hide();
+    hotKey_->installEventFilter(this);
     auto* clear = new QToolButton(this);
     clear->setObjectName(QStringLiteral("ButtonClearHotKey"));
     clear->setIcon(style()->standardIcon(QStyle::SP_LineEditClearButton));
@@ -81,6 +86,7 @@ TFormDisplayWindow::TFormDisplayWindow(TTarget target, QWidget* parent)
     inner->addWidget(singleClick_);
     inner->addSpacing(6);
     inner->addLayout(hotKeyRow);
+    inner->addWidget(hotKeyProblem_);
     inner->addLayout(hideRow);
 
     auto* buttons = OkCancelButtons(this);
@@ -90,15 +96,49 @@ TFormDisplayWindow::TFormDisplayWindow(TTarget target, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(needPass_, &QCheckBox::toggled, this, &TFormDisplayWindow::UpdateEnabling);
-    connect(hotKey_, &QKeySequenceEdit::keySequenceChanged, this, [this](const QKeySequence& key) {
-        // One key with its modifiers: a second key press starts over.
-        if (key.count() > 1) {
-            const QSignalBlocker block(hotKey_);
-            hotKey_->setKeySequence(QKeySequence(key[key.count() - 1]));
-        }
-        UpdateEnabling();
-    });
+    connect(hotKey_, &QKeySequenceEdit::keySequenceChanged, this, &TFormDisplayWindow::HotKeyEdited);
     Load();
+}
+
+void TFormDisplayWindow::HotKeyEdited(const QKeySequence& key) {
+    // One key with its modifiers. A key that cannot be the hot key is refused with the reason,
+    // and the field keeps the key it had.
+    const QKeySequence last = key.isEmpty() ? key : QKeySequence(key[key.count() - 1]);
+    const QString problem = HotKeyProblem(last);
+    if (problem.isEmpty())
+        acceptedKey_ = last;
+    if (hotKey_->keySequence() != acceptedKey_) {
+        const QSignalBlocker block(hotKey_);
+        hotKey_->setKeySequence(acceptedKey_);
+    }
+    hotKeyProblem_->setText(problem);
+    hotKeyProblem_->setVisible(!problem.isEmpty());
+    UpdateEnabling();
+}
+
+bool TFormDisplayWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != hotKey_ || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* press = static_cast<QKeyEvent*>(event);
+    const int key = press->key();
+    // A modifier alone is not a key yet: the field shows it while the user holds it.
+    if (key == Qt::Key_Control || key == Qt::Key_Shift || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+        key == Qt::Key_AltGr || key == Qt::Key_unknown || key == 0)
+        return false;
+    const Qt::KeyboardModifiers mods =
+        press->modifiers() &
+        (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier | Qt::KeypadModifier);
+    if ((mods & ~Qt::KeypadModifier) == Qt::NoModifier && key == Qt::Key_Escape) {
+        reject();
+        return true;
+    }
+    if ((mods & ~Qt::KeypadModifier) == Qt::NoModifier && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        accept();
+        return true;
+    }
+    // Each press is the whole hot key: the field takes it at once, or keeps its key and says why.
+    HotKeyEdited(QKeySequence(QKeyCombination(mods, static_cast<Qt::Key>(key))));
+    return true;
 }
 
 void TFormDisplayWindow::UpdateEnabling() {
@@ -121,6 +161,7 @@ void TFormDisplayWindow::Load() {
         const QSignalBlocker block(hotKey_);
         hotKey_->setKeySequence(key);
     }
+    acceptedKey_ = key;
     hideTray_->setChecked(ReadBool(Keys::HideTray) && !key.isEmpty());
     UpdateEnabling();
 }

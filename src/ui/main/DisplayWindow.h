@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QKeySequenceEdit;
+class QLabel;
 class QLineEdit;
 
 namespace hostaq {
@@ -42,9 +43,16 @@ public:
     QCheckBox* SingleClick() const { return singleClick_; }
     QKeySequenceEdit* HotKeyEdit() const { return hotKey_; }
     QCheckBox* HideTray() const { return hideTray_; }
+    // Why the last key pressed in the hot-key field was refused; hidden when it was not.
+    QLabel* HotKeyProblemLabel() const { return hotKeyProblem_; }
+
+protected:
+    // Enter and Esc in the hot-key field press OK and Cancel instead of becoming the key.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void UpdateEnabling();
+    void HotKeyEdited(const QKeySequence& key);
 
     TTarget target_;
     QCheckBox* needPass_;
@@ -53,6 +61,8 @@ private:
     QCheckBox* singleClick_;
     QKeySequenceEdit* hotKey_;
     QCheckBox* hideTray_;
+    QLabel* hotKeyProblem_;
+    QKeySequence acceptedKey_; // the field's last key that can be a hot key
 };
 
 } // namespace hostaq

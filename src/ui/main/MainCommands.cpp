@@ -44,6 +44,7 @@ void THostaqFormMain::BuildActions() {
     actShowHide_ = NamedAction(this, M(MsgShowMainWindow), "ActionShowHide");
     actSettings_ = NamedAction(this, M(MsgSettingsCmd), "ActionSettings");
     actUpdateNow_ = NamedAction(this, M(MsgUpdateNow), "ActionUpdateNow");
+    actLogUpdateNow_ = NamedAction(this, M(MsgUpdateNow), "ActionLogUpdateNow");
     actOfflineNow_ = NamedAction(this, M(MsgOfflineNowCmd), "ActionOfflineNow");
     actStartWithWindows_ = NamedAction(this, M(MsgStartWithWindows), "ActionStartWithWindows");
     actStartWithWindows_->setCheckable(true);
@@ -73,6 +74,7 @@ void THostaqFormMain::BuildActions() {
     command(actSettings_, [this](bool) { SettingsCommand(); });
     // The two menu items act as clicks on their buttons.
     command(actUpdateNow_, [this](bool) { info_->ForceUpdate->click(); });
+    command(actLogUpdateNow_, [this](bool) { info_->ForceUpdate->click(); });
     command(actOfflineNow_, [this](bool) { offline_->OfflineNow->click(); });
     command(actStartWithWindows_, [this](bool checked) { SetStartWithWindows(checked); });
     command(actAutoCheck_, [this](bool checked) {
@@ -109,7 +111,7 @@ void THostaqFormMain::BuildMenus() {
     logMenu_->setObjectName(QStringLiteral("PopupMenuLog"));
     logMenu_->addAction(actUndock_);
     logMenu_->addSeparator();
-    logMenu_->addAction(actUpdateNow_);
+    logMenu_->addAction(actLogUpdateNow_);
     logMenu_->addAction(actSettings_);
     logMenu_->addAction(actShowHide_);
     connect(logMenu_, &QMenu::aboutToShow, this, &THostaqFormMain::UpdateMenuState);
@@ -315,6 +317,7 @@ void THostaqFormMain::ApplyUpdateCommands() {
     offline_->ScheduleOffline->setEnabled(update);
     const bool needPass = ReadBool(Keys::DisplayNeedPass);
     actUpdateNow_->setEnabled(update && !needPass);
+    actLogUpdateNow_->setEnabled(update);
     actOfflineNow_->setEnabled(update && !needPass);
     info_->Settings->setEnabled(settingsEnabled_);
     actSettings_->setEnabled(settingsEnabled_);

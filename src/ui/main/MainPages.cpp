@@ -157,6 +157,13 @@ TOptionsPage::TOptionsPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(display);
 }
 
+void TOptionsPage::ShowAutoCheck(bool checked) {
+    const QSignalBlocker block(AutoCheck);
+    AutoCheck->setChecked(checked);
+    CheckingInt->setEnabled(checked);
+    ForceUpdateInt->setEnabled(checked);
+}
+
 TOfflinePage::TOfflinePage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabSheetOffline"));
     auto* group = PageGroup(this, MsgGroupOffline, "GroupBoxOffline");

@@ -45,6 +45,9 @@ class TOptionsPage : public QWidget {
 public:
     explicit TOptionsPage(QWidget* parent = nullptr);
 
+    // The box without its clicked signal; the interval fields only matter while it is checked.
+    void ShowAutoCheck(bool checked);
+
     QCheckBox* StartWithWindows;
     QCheckBox* ExitDialog;
     QCheckBox* NoBeep;

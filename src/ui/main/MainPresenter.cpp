@@ -31,7 +31,7 @@ QDateTime ToQt(const TDateTime& t) {
 
 void THostaqFormMain::SetTrayState(int state) {
     trayState_ = state;
-    tray_->SetTrayState(state);
+    tray_->ShowStateIcon(state); // the window's own rule decides the visibility
     RefreshTrayVisibility();
 }
 
@@ -66,8 +66,7 @@ void THostaqFormMain::ShowUpdatedAddress(const std::string& address) {
 }
 
 void THostaqFormMain::ShowAutoCheck(bool checked) {
-    const QSignalBlocker block(options_->AutoCheck);
-    options_->AutoCheck->setChecked(checked);
+    options_->ShowAutoCheck(checked);
     actAutoCheck_->setChecked(checked);
 }
 

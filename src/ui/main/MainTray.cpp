@@ -101,7 +101,7 @@ void THostaqFormMain::HotKeyRegistered(int modifiers, int virtualKey) {
     WriteInteger(Keys::PopUpMod, modifiers);
     WriteInteger(Keys::PopUpKey, virtualKey);
     hideTray_ = ReadBool(Keys::HideTray);
-    tray_->SetTrayState(trayState_);
+    tray_->ShowStateIcon(trayState_);
     RefreshTrayVisibility();
 }
 
@@ -112,7 +112,7 @@ void THostaqFormMain::HotKeyRegisterFailed(int modifiers, int virtualKey) {
     hideTray_ = false;
     WriteBool(Keys::HideTray, false);
     AddLog(LogWarning, Msg(MsgHotKeyFailed));
-    tray_->SetTrayState(trayState_);
+    tray_->ShowStateIcon(trayState_);
     RefreshTrayVisibility();
 }
 

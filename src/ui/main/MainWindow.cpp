@@ -9,6 +9,7 @@
 #include "log/Log.h"
 #include "platform/ServiceControl.h"
 #include "ui/common/Desktop.h"
+#include "ui/common/Elevated.h"
 #include "ui/common/PasswordDlg.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/UiMessages.h"
@@ -36,10 +37,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
@@ -47,31 +46,6 @@
 namespace hostaq {
 
 using namespace main_text;
-
-namespace {
-void RunWithPkexec(const QStringList& arguments, std::function<void(int, const QString&)> done) {
-    if (QStandardPaths::findExecutable(QStringLiteral("pkexec")).isEmpty()) {
-        done(-1, {});
-        return;
-    }
-    auto* process = new QProcess;
-    process->setProcessChannelMode(QProcess::MergedChannels);
-    QObject::connect(process, &QProcess::finished, process,
-                     [process, done](int code, QProcess::ExitStatus status) {
-                         done(status == QProcess::NormalExit ? code : -1,
-                              QString::fromLocal8Bit(process->readAll()).trimmed());
-                         process->deleteLater();
-                     });
-    QObject::connect(process, &QProcess::errorOccurred, process,
-                     [process, done](QProcess::ProcessError error) {
-                         if (error != QProcess::FailedToStart)
-                             return;
-                         done(-1, {});
-                         process->deleteLater();
-                     });
-    process->start(QStringLiteral("pkexec"), arguments);
-}
-} // namespace
 
 THostaqFormMain::TEnvironment THostaqFormMain::DefaultEnvironment() {
     TEnvironment env;

@@ -177,6 +177,8 @@ private:
     QAction* actShowHide_ = nullptr;
     QAction* actSettings_ = nullptr;
     QAction* actUpdateNow_ = nullptr;
+    // The log list's own: the display password guards only the tray menu.
+    QAction* actLogUpdateNow_ = nullptr;
     QAction* actOfflineNow_ = nullptr;
     QAction* actStartWithWindows_ = nullptr;
     QAction* actAutoCheck_ = nullptr;

@@ -68,9 +68,17 @@ void TSettingsGroupsPage::Load() {
     Reload({});
 }
 
-void TSettingsGroupsPage::Reload(const std::string& select) {
-    // Check boxes the user changed survive the reload (except for a group its editor just saved).
+void TSettingsGroupsPage::Reload(const std::string& select, const std::string& editedFrom) {
+    // Check boxes the user changed survive the reload. The editor writes the group it saves
+    // enabled, so the edited row takes the box it showed before, under its new name.
     std::vector<std::pair<std::string, bool>> pending = EnableChanges();
+    for (int i = 0; i < list_->topLevelItemCount() && !editedFrom.empty(); ++i) {
+        const QTreeWidgetItem* item = list_->topLevelItem(i);
+        if (StdText(item->data(0, Qt::UserRole).toString()) != editedFrom)
+            continue;
+        std::erase_if(pending, [&](const auto& change) { return change.first == editedFrom; });
+        pending.emplace_back(select, item->checkState(0) == Qt::Checked);
+    }
     list_->clear();
     stored_.clear();
     QList<QTreeWidgetItem*> items;
@@ -83,8 +91,6 @@ void TSettingsGroupsPage::Reload(const std::string& select) {
     }
     list_->addTopLevelItems(items);
     for (const auto& [name, enabled] : pending) {
-        if (name == select)
-            continue;
         for (QTreeWidgetItem* item : items)
             if (StdText(item->data(0, Qt::UserRole).toString()) == name)
                 item->setCheckState(0, enabled ? Qt::Checked : Qt::Unchecked);
@@ -150,8 +156,8 @@ void TSettingsGroupsPage::EditGroup() {
     const std::string name = SelectedName();
     if (name.empty())
         return;
-    if (Edit(this, name))
-        Reload(name);
+    if (const std::optional<std::string> saved = Edit(this, name))
+        Reload(*saved, name);
 }
 
 void TSettingsGroupsPage::DeleteGroup() {

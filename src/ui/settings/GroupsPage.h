@@ -36,10 +36,13 @@ public:
 
     // The group name prompt and the group editor (replaced by tests).
     std::function<std::optional<std::string>(QWidget* parent)> AskName;
-    std::function<bool(QWidget* parent, const std::string& name)> Edit;
+    // The editor answers the name the group has after OK, nothing after Cancel.
+    std::function<std::optional<std::string>(QWidget* parent, const std::string& name)> Edit;
 
 private:
-    void Reload(const std::string& select);
+    // Reads the list again and selects `select`. Check boxes the user changed survive; the row of
+    // the group just edited (editedFrom, its name before the editor) keeps the box it showed.
+    void Reload(const std::string& select, const std::string& editedFrom = {});
     void ShowRow(QTreeWidgetItem* item, const TGroupRow& row);
 
     QTreeWidget* list_;

@@ -51,10 +51,8 @@ TSettingsIconsPage::TSettingsIconsPage(QWidget* parent) : QWidget(parent) {
 
 void TSettingsIconsPage::ShowPicture(int picture) {
     const TIconChoice& choice = icons_[picture];
-    const QList<QIcon> icons = IconsOfFile(QText(choice.File));
-    // An index the file lacks shows the program's own icon of the state.
-    const QIcon icon =
-        choice.Index >= 0 && choice.Index < icons.size() ? icons[choice.Index] : BuiltInIcon(picture + 1);
+    // The pictures are the tray states 0 to 4, shown as the tray would show them.
+    const QIcon icon = ChosenIcon(QText(choice.File), choice.Index, picture);
     pictures_[picture]->setPixmap(icon.pixmap(PictureSize, PictureSize));
     pictures_[picture]->setToolTip(QStringLiteral("%1 [%2]").arg(QText(choice.File)).arg(choice.Index));
 }

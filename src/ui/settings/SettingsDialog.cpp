@@ -1,6 +1,7 @@
 #include "ui/settings/SettingsDialog.h"
 
 #include "config/Messages.h"
+#include "config/Version.h"
 #include "ui/common/Prompt.h"
 #include "ui/settings/ConnectionPage.h"
 #include "ui/settings/DialerPage.h"
@@ -23,7 +24,8 @@ namespace hostaq {
 
 THostaqFormSetting::THostaqFormSetting(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("THostaqFormSetting"));
-    setWindowTitle(Caption(MsgSettingsTitle));
+    // Opened from the tray, the dialog names the program it belongs to.
+    setWindowTitle(QString::fromLatin1(AppTitle) + QStringLiteral(" - ") + Caption(MsgSettingsTitle));
     setFont(QApplication::font("QMessageBox"));
 
     pages_ = new QTabWidget(this);

@@ -139,6 +139,12 @@ TSettingsValues LoadSettingsValues() {
 
 // ---- the OK check -----------------------------------------------------------------------------
 
+bool ProxyPortValid(const std::string& port) {
+    const std::string p = TrimBlanks(port);
+    return !p.empty() && p.size() <= 5 && p.find_first_not_of("0123456789") == std::string::npos &&
+           std::stoi(p) <= 65535;
+}
+
 TSettingsProblem CheckSettingsValues(const TSettingsValues& values, const std::string& lineBreak) {
     auto problem = [&](TSettingsProblem::TField field, TSettingsPage page, int message, bool clear = false) {
         return TSettingsProblem{field, page, FormatMsg(message, {lineBreak}), clear};
@@ -149,6 +155,8 @@ TSettingsProblem CheckSettingsValues(const TSettingsValues& values, const std::s
             return problem(TSettingsProblem::ProxyHost, PageConnection, MsgProxyNoHost);
         if (TrimBlanks(c.ProxyPort).empty())
             return problem(TSettingsProblem::ProxyPort, PageConnection, MsgProxyNoPort);
+        if (!ProxyPortValid(c.ProxyPort))
+            return problem(TSettingsProblem::ProxyPort, PageConnection, MsgProxyBadPort);
         if (c.ProxyPassword != c.ProxyConfirm)
             return problem(TSettingsProblem::ProxyConfirm, PageConnection, MsgProxyConfirm, true);
     }
@@ -401,12 +409,10 @@ std::optional<std::string> RunGroupAdd(const TGroupAddHooks& hooks) {
         if (!name || name->empty())
             return std::nullopt;
         if (!GroupNameTaken(*name))
-            return hooks.Edit(*name) ? name : std::nullopt;
+            return hooks.Edit(*name);
         switch (hooks.AskExisting(FormatMsg(MsgGroupExistsEdit, {*name}))) {
-        case TAddAnswer::Yes: {
-            const std::string existing = ExistingGroupFor(*name);
-            return hooks.Edit(existing) ? std::optional<std::string>(existing) : std::nullopt;
-        }
+        case TAddAnswer::Yes:
+            return hooks.Edit(ExistingGroupFor(*name));
         case TAddAnswer::No:
             continue;
         case TAddAnswer::Cancel:

@@ -98,6 +98,9 @@ enum TSettingsPage : int {
     SettingsPageCount
 };
 
+// A proxy port: a whole number from 0 to 65535 (blanks around it allowed).
+bool ProxyPortValid(const std::string& port);
+
 // The first problem the OK check finds: proxy fields (with "Local Area Network" and "Use proxy
 // server"), then dialer fields (with "Dial-up" and "Dial when no connection is detected").
 struct TSettingsProblem {
@@ -169,12 +172,13 @@ int RowAfterDelete(int deleted, int remaining);
 
 // The Add button: asks for a name (empty: end); a name that is taken asks
 // askExisting(message) with Yes (edit that group), No (ask again) or Cancel (end); otherwise
-// edits the new group. Returns the name edited and saved, if any.
+// edits the new group. Returns the name the saved group has, if any.
 enum class TAddAnswer { Yes, No, Cancel };
 struct TGroupAddHooks {
     std::function<std::optional<std::string>()> AskName;
     std::function<TAddAnswer(const std::string& message)> AskExisting;
-    std::function<bool(const std::string& name)> Edit;
+    // The editor: the name the group has after OK (it may have been renamed), nothing on Cancel.
+    std::function<std::optional<std::string>(const std::string& name)> Edit;
 };
 std::optional<std::string> RunGroupAdd(const TGroupAddHooks& hooks);
 

@@ -8,6 +8,7 @@ namespace hostaq {
 inline constexpr int MsgWizardTitle = 10076;     // "Hostaq Updater Wizard"
 inline constexpr int MsgAddressListNote = 10087; // the note of the address dialog
 inline constexpr int MsgProxyNoHost = 10090;     // "... but no proxy host is specified."
+inline constexpr int MsgProxyBadPort = 10503;    // "... but the proxy port is not a number from 0 to 65535."
 inline constexpr int MsgProxyNoPort = 10091;     // "... but no proxy port is specified."
 inline constexpr int MsgProxyConfirm = 10093;    // "Please confirm your proxy password."
 inline constexpr int MsgDialNoAccount = 10094;   // "... but no dialer account is specified"

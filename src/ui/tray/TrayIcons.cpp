@@ -117,15 +117,17 @@ QList<QIcon> IconsOfFile(const QString& file) {
     return icons;
 }
 
+QIcon ChosenIcon(const QString& file, int index, int state) {
+    const QList<QIcon> icons = IconsOfFile(ResolveIconFile(file));
+    if (index >= 0 && index < icons.size() && !icons[index].isNull())
+        return icons[index];
+    return BuiltInIcon(ClampState(state) + 1);
+}
+
 QIcon StateIcon(int state) {
     state = ClampState(state);
     const TStateKeys& keys = StateKeys[static_cast<std::size_t>(state)];
-    const QString file = ResolveIconFile(QString::fromStdString(ReadString(keys.File)));
-    const int index = ReadInteger(keys.Index);
-    const QList<QIcon> icons = IconsOfFile(file);
-    if (index >= 0 && index < icons.size() && !icons[index].isNull())
-        return icons[index];
-    return BuiltInIcon(state + 1);
+    return ChosenIcon(QString::fromStdString(ReadString(keys.File)), ReadInteger(keys.Index), state);
 }
 
 } // namespace hostaq

@@ -36,6 +36,11 @@ QList<QIcon> IconsOfFile(const QString& file);
 // folder; empty stays empty.
 QString ResolveIconFile(const QString& file);
 
+// The picture a CustomIcons file and index give for a tray state, as the tray shows it: a relative
+// name resolved as ResolveIconFile does, the built-in icon of the state when the file is missing,
+// unreadable or lacks that index. The settings dialog's previews use it too.
+QIcon ChosenIcon(const QString& file, int index, int state);
+
 // The icon of a tray state: the file and index the configuration (ConfigPath()) names, or the
 // built-in icon of the state when the file is missing, unreadable or lacks that index. Read at
 // each call, so a changed configuration shows at the next state change.

@@ -3,6 +3,8 @@
 
 #include "ui/tray/X11HotKey.h"
 
+#include "config/Messages.h"
+
 #include <QGuiApplication>
 
 #include <array>
@@ -13,6 +15,9 @@ namespace {
 constexpr int ModAlt = 1;
 constexpr int ModCtrl = 2;
 constexpr int ModShift = 4;
+// "%s cannot be the hot key: it needs Ctrl or Alt, or that key would be taken from every other
+// program."
+constexpr int MsgHotKeyNeedsModifier = 10502;
 
 // One key in both encodings and its X key symbol. Letters, digits and F-keys are ranges and are
 // worked out below.
@@ -187,6 +192,16 @@ bool HotKeyToWindows(const QKeySequence& key, int& modifiers, int& virtualKey) {
     return true;
 }
 
+QString HotKeyProblem(const QKeySequence& key) {
+    if (key.isEmpty())
+        return {};
+    const Qt::KeyboardModifiers mods = key[key.count() - 1].keyboardModifiers();
+    if (mods & (Qt::ControlModifier | Qt::AltModifier))
+        return {};
+    return QString::fromStdString(
+        FormatMsg(MsgHotKeyNeedsModifier, {key.toString(QKeySequence::NativeText).toStdString()}));
+}
+
 TVemoHotKey::TVemoHotKey(QObject* parent) : QObject(parent) {}
 
 TVemoHotKey::~TVemoHotKey() {
@@ -239,10 +254,12 @@ void TVemoHotKey::Register() {
     int modifiers = 0;
     int virtualKey = 0;
     int id = 0;
-    if (!HotKeyToWindows(hotKey_, modifiers, virtualKey))
+    // A key a hand-edited file gives without Ctrl or Alt is refused like one another client holds.
+    failureReason_ = HotKeyProblem(hotKey_);
+    if (failureReason_.isEmpty() && !HotKeyToWindows(hotKey_, modifiers, virtualKey))
         failureReason_ = QStringLiteral("The key %1 cannot be used as a hot key")
                              .arg(hotKey_.toString(QKeySequence::PortableText));
-    else
+    if (failureReason_.isEmpty())
         id = backend->Grab(
             modifiers, virtualKey, [this] { emit OnHotKey(); }, failureReason_);
     if (id == 0) {

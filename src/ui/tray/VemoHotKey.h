@@ -18,6 +18,11 @@ QKeySequence HotKeyFromWindows(int modifiers, int virtualKey);
 // without a Windows code.
 bool HotKeyToWindows(const QKeySequence& key, int& modifiers, int& virtualKey);
 
+// Why a key cannot be the hot key, empty when it can (and for the empty sequence, no hot key): it
+// is grabbed on the whole desktop, so it needs Ctrl or Alt; a plain key, or one with only Shift,
+// would be taken from every other program.
+QString HotKeyProblem(const QKeySequence& key);
+
 // Where a hot key is taken from the desktop: the X server, or a stand-in in tests.
 class THotKeyBackend {
 public:

@@ -61,11 +61,15 @@ TVemoTrayIcon::TVemoTrayIcon(QObject* parent)
 TVemoTrayIcon::~TVemoTrayIcon() = default;
 
 void TVemoTrayIcon::SetTrayState(int state) {
+    ShowStateIcon(state);
+    ApplyVisibility();
+}
+
+void TVemoTrayIcon::ShowStateIcon(int state) {
     state_ = state >= 0 && state < TrayStateCount ? state : 0;
     const QIcon icon = StateIcon(state_);
     icon_->setIcon(icon);
     QApplication::setWindowIcon(icon);
-    ApplyVisibility();
 }
 
 void TVemoTrayIcon::SetHideTray(bool inForce) {
@@ -83,8 +87,11 @@ void TVemoTrayIcon::SetHint(const QString& hint) {
 }
 
 void TVemoTrayIcon::SetVisible(bool visible) {
+    const bool changed = visible != visible_;
     visible_ = visible;
     icon_->setVisible(visible);
+    if (changed)
+        emit VisibilityChanged(visible);
 }
 
 void TVemoTrayIcon::SetMenu(QMenu* menu) {

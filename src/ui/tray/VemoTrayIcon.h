@@ -32,6 +32,9 @@ public:
     // Icon of state 0..7 from CustomIcons with the built-in fallback; also the application's
     // and the main window's icon. A state outside 0..7 is taken as 0. Applies the visibility rule.
     void SetTrayState(int state);
+    // The same icon, leaving the visibility alone: for an owner that applies a rule of its own
+    // afterwards, so the icon is never shown for a moment only to be hidden again.
+    void ShowStateIcon(int state);
     int TrayState() const { return state_; }
     // HideTray in force: state 0 hides the icon. Applies the rule to the current state at once.
     void SetHideTray(bool inForce);
@@ -85,6 +88,8 @@ signals:
     // to the tray) or went away (it should show itself so the program stays reachable).
     void OnTrayAvailable();
     void OnTrayUnavailable();
+    // The icon was asked to show or to hide (only on a change).
+    void VisibilityChanged(bool visible);
 
 private:
     void Activated(QSystemTrayIcon::ActivationReason reason);

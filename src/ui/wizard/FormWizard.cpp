@@ -3,11 +3,13 @@
 #include "config/ConfigKeys.h"
 #include "config/ConfigPath.h"
 #include "config/Messages.h"
+#include "config/Text.h"
 #include "config/Version.h"
 #include "groups/HostDownload.h"
 #include "groups/HostList.h"
 #include "ipdetect/FindIPProxy.h"
 #include "ipdetect/LocalList.h"
+#include "net/DialUp.h"
 #include "net/SystemProxy.h"
 #include "platform/Autostart.h"
 #include "ui/common/Desktop.h"
@@ -45,6 +47,7 @@ constexpr int MsgNoPublicAddress = 10145;
 constexpr int MsgPleaseWait = 10153;
 constexpr int MsgBusyChecking = 10388;
 constexpr int MsgBusyDownloading = 10389;
+constexpr int MsgDialFailed = 10504; // "The hostnames cannot be downloaded: dialing %s failed.%s%s"
 
 // The header of each step: a title and a line under it.
 constexpr std::array<std::pair<int, int>, WizardStepCount> StepHeaders{{{10007, 10008},
@@ -289,7 +292,7 @@ void TFormWizard::Next() {
         return;
     }
     if (current_ == StepHostnameEntry && v.AutoDownload && !downloaded_) {
-        StartDownload(v);
+        DialThenDownload(v);
         return;
     }
     ShowStep(NextStep(current_, v));
@@ -302,6 +305,8 @@ void TFormWizard::Back() {
 }
 
 void TFormWizard::reject() {
+    if (installing_)
+        return; // Finish has saved; the wizard closes when the install has answered
     const std::string caption = Msg(MsgCaption);
     if (checking_) {
         TPrompt::Error(this, Q(FormatMsg(MsgBusyChecking, {caption, "\r\n"})));
@@ -381,6 +386,46 @@ void TFormWizard::CheckDone(const std::string& address) {
     SetBusy(false);
 }
 
+void TFormWizard::DialThenDownload(const TWizardValues& v) {
+    if (!v.DialUp) {
+        StartDownload(v);
+        return;
+    }
+    if (!dialer_)
+        dialer_ = std::make_unique<TVemoDialUp>(PppSystem);
+    // Without pppd, an entry to dial or with a line already up, the download goes ahead as it is.
+    if (TrimBlanks(v.DialAccount).empty() || !dialer_->Available() || dialer_->Online()) {
+        StartDownload(v);
+        return;
+    }
+    dialer_->EntryName = v.DialAccount;
+    dialer_->UserName = v.DialUser;
+    dialer_->Password = v.DialPassword;
+    std::weak_ptr<bool> alive = alive_;
+    dialer_->OnDialFinish = [this, alive](int code, const std::string& text) {
+        if (!alive.lock() || !downloading_)
+            return;
+        // The dial belongs to the download: the download itself starts afresh below.
+        downloading_ = false;
+        QApplication::restoreOverrideCursor();
+        if (code == 0)
+            StartDownload(Values());
+        else
+            DownloadFailed(FormatMsg(MsgDialFailed, {dialer_->EntryName, "\r", text}));
+    };
+    downloading_ = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    entryPage_->SetRunning(true);
+    SetBusy(true);
+    // A dial that cannot start reports through OnDialFinish at once; a refused one does not.
+    if (dialer_->Dial() != 0 && downloading_) {
+        downloading_ = false;
+        QApplication::restoreOverrideCursor();
+        DownloadFailed(
+            FormatMsg(MsgDialFailed, {dialer_->EntryName, "\r", dialer_->EntryName + " is already dialed"}));
+    }
+}
+
 void TFormWizard::StartDownload(const TWizardValues& v) {
     auto* download = new THostDownload();
     download->Agent = BuildUserAgent();
@@ -422,17 +467,31 @@ void TFormWizard::DownloadDone(const std::string& text) {
         hostnamesPage_->Panel()->SetRows(rows);
         downloaded_ = true;
         hostnamesHeader_ = Q(FormatMsg(MsgHostsDetected, {AppTitle}));
+        ShowStep(StepHostnames);
     } else {
-        TPrompt::Beep();
-        TPrompt::Error(this, Q(outcome.Message));
-        downloaded_ = false;
-        hostnamesHeader_ = Q(Msg(MsgEnterHostname));
+        DownloadFailed(outcome.Message);
     }
+}
+
+void TFormWizard::DownloadFailed(const std::string& message) {
+    entryPage_->SetRunning(false);
+    SetBusy(false);
+    TPrompt::Beep();
+    TPrompt::Error(this, Q(message));
+    downloaded_ = false;
+    hostnamesHeader_ = Q(Msg(MsgEnterHostname));
     ShowStep(StepHostnames);
 }
 
 void TFormWizard::Finish() {
+    if (installing_)
+        return;
     const TWizardValues v = Values();
+    if (auto problem = CheckWizardStep(StepFinish, path_, v)) {
+        ShowStep(StepHostnames);
+        ShowProblem(*problem);
+        return;
+    }
     if (PlanWizardGroups(v).TooManyHosts)
         TPrompt::Warning(this, Q(TooManyHostsSaveMessage()));
     if (!SaveWizard(path_, v))
@@ -443,13 +502,31 @@ void TFormWizard::Finish() {
             TPrompt::Warning(this, MsgText(MsgWizAutostartFailed, {autostart.EntryPath()}));
     } else if (v.StartOption == TStartOption::InstallService) {
         autostart.Delete();
-        const TServiceInstallOutcome outcome = InstallServiceWithPkexec(ProgramPath(), path_, ServiceRunner);
-        if (outcome.Ok)
-            TPrompt::Information(this, Q(outcome.Message));
-        else
-            TPrompt::Warning(this, Q(outcome.Message));
+        InstallServiceThenClose();
+        return;
     }
     QDialog::accept();
+}
+
+void TFormWizard::InstallServiceThenClose() {
+    // pkexec waits for the user's password: the wizard stays responsive, its buttons off.
+    installing_ = true;
+    SetBusy(true);
+    cancel_->setEnabled(false);
+    std::weak_ptr<bool> alive = alive_;
+    const std::string program = ProgramPath();
+    ServiceRunner({Q(program), QStringLiteral("install"), Q(path_)},
+                  [this, alive, program](int status, const QString&) {
+                      if (!alive.lock())
+                          return;
+                      installing_ = false;
+                      const TServiceInstallOutcome outcome = ServiceInstallOutcome(status, program, path_);
+                      if (outcome.Ok)
+                          TPrompt::Information(this, Q(outcome.Message));
+                      else
+                          TPrompt::Warning(this, Q(outcome.Message));
+                      QDialog::accept();
+                  });
 }
 
 } // namespace hostaq

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "config/ProviderConstants.h"
-#include "platform/CommandRunner.h"
+#include "net/DialUpPpp.h"
+#include "ui/common/Elevated.h"
 #include "ui/wizard/WizardFlow.h"
 
 #include <QDialog>
@@ -22,6 +23,7 @@ class TWizardStepHostnameEntry;
 class TWizardStepHostnames;
 class TWizardStepPrivateAddresses;
 class TWizardStepPublicAddress;
+class TVemoDialUp;
 
 // The setup wizard: Welcome, the eleven steps of the main page, Finish. Nothing is written to the
 // configuration file before Finish; Finish saves everything as one update of the file.
@@ -39,6 +41,8 @@ public:
     bool Downloaded() const { return downloaded_; }
     bool Checking() const { return checking_; }
     bool Downloading() const { return downloading_; }
+    // Finish is waiting for the service install.
+    bool Installing() const { return installing_; }
 
     void Next();
     void Back();
@@ -54,7 +58,9 @@ public:
     // Seams: the check-ip page of the address test, how the service install runs its command, and
     // the folder of the autostart entry (empty: the desktop's).
     std::string CheckIpPage = DefaultCheckIpPage;
-    TCommandRunner ServiceRunner = RunCommand;
+    TElevatedRunner ServiceRunner = RunWithPkexec;
+    // The pppd the hostname download dials with on a dial-up connection.
+    TPppSystem PppSystem;
     std::string AutostartFolder;
 
 private:
@@ -66,14 +72,20 @@ private:
     void ShowProblem(const TWizardProblem& problem);
     void SetBusy(bool busy);
     void StartCheck(TCheckTarget target);
+    // On dial-up a line that is down is dialled first; the download starts once it is up.
+    void DialThenDownload(const TWizardValues& values);
     void StartDownload(const TWizardValues& values);
+    void DownloadFailed(const std::string& message);
     void Finish();
+    void InstallServiceThenClose();
 
     std::string path_;
     int current_ = StepWelcome;
     bool downloaded_ = false;
     bool checking_ = false;
     bool downloading_ = false;
+    bool installing_ = false;
+    std::unique_ptr<TVemoDialUp> dialer_;
     // Answers of workers that outlive the window check this before they touch it.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     TCheckTarget checkTarget_ = TCheckTarget::PublicPage;

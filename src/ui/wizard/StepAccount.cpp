@@ -25,6 +25,7 @@ TWizardStepGroupName::TWizardStepGroupName(QWidget* parent) : TWizardStep(parent
     const std::string path = ConfigPath();
     if (!AnyGroup(path) && !IniSectionExists(path, "Home") && !SplitNameTaken(path, "Home"))
         name_->setText(QStringLiteral("Home"));
+    ShowsFields({{TWizardField::GroupName, name_}});
     auto* form = new QFormLayout;
     form->addRow(MsgText(MsgWizGroupName), name_);
     auto* layout = new QVBoxLayout(this);
@@ -38,16 +39,15 @@ void TWizardStepGroupName::Store(TWizardValues& v) const {
     v.GroupName = name_->text().toStdString();
 }
 
-QWidget* TWizardStepGroupName::Field(TWizardField field) const {
-    return field == TWizardField::GroupName ? name_ : nullptr;
-}
-
 TWizardStepLogin::TWizardStepLogin(QWidget* parent) : TWizardStep(parent) {
     setObjectName(QStringLiteral("TabSheetLogin"));
     user_ = new QLineEdit(this);
     user_->setObjectName(QStringLiteral("EditUsername"));
     password_ = WizardPasswordEdit("EditPassword", this);
     confirm_ = WizardPasswordEdit("EditConfirm", this);
+    ShowsFields({{TWizardField::UserName, user_},
+                 {TWizardField::Password, password_},
+                 {TWizardField::Confirm, confirm_}});
     auto* form = new QFormLayout;
     form->addRow(MsgText(MsgWizUserName), user_);
     form->addRow(MsgText(MsgWizPassword), password_);
@@ -65,19 +65,6 @@ void TWizardStepLogin::Store(TWizardValues& v) const {
     v.UserName = user_->text().toStdString();
     v.Password = password_->text().toStdString();
     v.Confirm = confirm_->text().toStdString();
-}
-
-QWidget* TWizardStepLogin::Field(TWizardField field) const {
-    switch (field) {
-    case TWizardField::UserName:
-        return user_;
-    case TWizardField::Password:
-        return password_;
-    case TWizardField::Confirm:
-        return confirm_;
-    default:
-        return nullptr;
-    }
 }
 
 TWizardStepHostnameEntry::TWizardStepHostnameEntry(QWidget* parent) : TWizardStep(parent) {

@@ -30,6 +30,10 @@ TWizardStepDialer::TWizardStepDialer(QWidget* parent) : TWizardStep(parent) {
     user_->setObjectName(QStringLiteral("EditDialUserName"));
     password_ = WizardPasswordEdit("EditDialPassword", this);
     confirm_ = WizardPasswordEdit("EditDialConfirm", this);
+    ShowsFields({{TWizardField::DialAccount, entry_},
+                 {TWizardField::DialUser, user_},
+                 {TWizardField::DialPassword, password_},
+                 {TWizardField::DialConfirm, confirm_}});
 
     auto* entryRow = new QHBoxLayout;
     entryRow->addWidget(entry_, 1);
@@ -73,21 +77,6 @@ void TWizardStepDialer::Store(TWizardValues& v) const {
     v.DialUser = user_->text().toStdString();
     v.DialPassword = password_->text().toStdString();
     v.DialConfirm = confirm_->text().toStdString();
-}
-
-QWidget* TWizardStepDialer::Field(TWizardField field) const {
-    switch (field) {
-    case TWizardField::DialAccount:
-        return entry_;
-    case TWizardField::DialUser:
-        return user_;
-    case TWizardField::DialPassword:
-        return password_;
-    case TWizardField::DialConfirm:
-        return confirm_;
-    default:
-        return nullptr;
-    }
 }
 
 } // namespace hostaq

@@ -15,6 +15,7 @@ namespace hostaq {
 TWizardStepHostnames::TWizardStepHostnames(QWidget* parent) : TWizardStep(parent) {
     setObjectName(QStringLiteral("TabSheetHostnames"));
     panel_ = new THostListPanel(false, this);
+    ShowsFields({{TWizardField::Hostnames, panel_->AddHostButton()}});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(panel_, 1);
     layout->addWidget(WizardText(MsgText(MsgWizHostnamesText), this));
@@ -22,10 +23,6 @@ TWizardStepHostnames::TWizardStepHostnames(QWidget* parent) : TWizardStep(parent
 
 void TWizardStepHostnames::Store(TWizardValues& v) const {
     v.Hosts = panel_->Rows();
-}
-
-QWidget* TWizardStepHostnames::Field(TWizardField field) const {
-    return field == TWizardField::Hostnames ? panel_->AddHostButton() : nullptr;
 }
 
 TWizardStepAutoUpdate::TWizardStepAutoUpdate(QWidget* parent) : TWizardStep(parent) {

@@ -1,6 +1,7 @@
 #include "ipdetect/HostNetwork.h"
+#include "ui/common/IPAddressDialog.h"
 #include "ui/common/MsgText.h"
-#include "ui/wizard/WizardAddressDialog.h"
+#include "ui/settings/SettingsLogic.h"
 #include "ui/wizard/WizardMessages.h"
 #include "ui/wizard/WizardSteps.h"
 
@@ -11,6 +12,17 @@
 #include <QVBoxLayout>
 
 namespace hostaq {
+
+namespace {
+// The settings dialog's address dialog: From alone, or From-To; empty on Cancel.
+QString AskLocalListEntry(QWidget* parent) {
+    TIPAddressDialog dialog(parent);
+    std::string from, to;
+    if (dialog.Execute(from, to) != 0)
+        return {};
+    return QString::fromStdString(LocalListEntry(from, to));
+}
+} // namespace
 
 TWizardStepPrivateAddresses::TWizardStepPrivateAddresses(const std::vector<std::string>& localList,
                                                          QWidget* parent)
@@ -54,7 +66,7 @@ TWizardStepPrivateAddresses::TWizardStepPrivateAddresses(const std::vector<std::
     layout->addWidget(result_);
 
     connect(add_, &QPushButton::clicked, this, [this] {
-        const QString entry = AskEntry ? AskEntry(this) : TWizardAddressDialog::AskEntry(this);
+        const QString entry = AskEntry ? AskEntry(this) : AskLocalListEntry(this);
         AddEntry(entry);
     });
     connect(remove_, &QPushButton::clicked, this, &TWizardStepPrivateAddresses::RemoveSelected);

@@ -17,12 +17,15 @@ TWizardStepProxy::TWizardStepProxy(const std::string& host, const std::string& p
     host_->setObjectName(QStringLiteral("EditProxyHost"));
     port_ = new QLineEdit(QString::fromStdString(port.empty() ? std::string("80") : port), this);
     port_->setObjectName(QStringLiteral("EditProxyPort"));
-    port_->setValidator(new QIntValidator(1, 65535, port_));
+    port_->setValidator(new QIntValidator(0, 65535, port_));
     port_->setMaximumWidth(port_->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 16);
     user_ = new QLineEdit(this);
     user_->setObjectName(QStringLiteral("EditProxyUserName"));
     password_ = WizardPasswordEdit("EditProxyPassword", this);
     confirm_ = WizardPasswordEdit("EditProxyConfirm", this);
+    ShowsFields({{TWizardField::ProxyHost, host_},
+                 {TWizardField::ProxyPort, port_},
+                 {TWizardField::ProxyConfirm, confirm_}});
 
     auto* form = new QFormLayout;
     form->addRow(MsgText(MsgWizProxyHost), host_);
@@ -42,19 +45,6 @@ void TWizardStepProxy::Store(TWizardValues& v) const {
     v.ProxyUser = user_->text().toStdString();
     v.ProxyPassword = password_->text().toStdString();
     v.ProxyConfirm = confirm_->text().toStdString();
-}
-
-QWidget* TWizardStepProxy::Field(TWizardField field) const {
-    switch (field) {
-    case TWizardField::ProxyHost:
-        return host_;
-    case TWizardField::ProxyPort:
-        return port_;
-    case TWizardField::ProxyConfirm:
-        return confirm_;
-    default:
-        return nullptr;
-    }
 }
 
 } // namespace hostaq

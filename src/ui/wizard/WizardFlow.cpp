@@ -7,8 +7,8 @@
 #include "config/Scramble.h"
 #include "config/Text.h"
 #include "config/Version.h"
-
-#include <cerrno>
+#include "ui/settings/SettingsLogic.h"
+#include "ui/settings/SettingsMessages.h"
 
 namespace hostaq {
 
@@ -47,6 +47,8 @@ std::optional<TWizardProblem> CheckProxy(const TWizardValues& v) {
         return Problem(FormatMsg(MsgNoProxyHost, {"\r"}), TWizardField::ProxyHost);
     if (TrimBlanks(v.ProxyPort).empty())
         return Problem(FormatMsg(MsgNoProxyPort, {"\r"}), TWizardField::ProxyPort);
+    if (!ProxyPortValid(v.ProxyPort))
+        return Problem(FormatMsg(MsgProxyBadPort, {"\r"}), TWizardField::ProxyPort);
     if (v.ProxyPassword != v.ProxyConfirm)
         return Problem(Msg(MsgConfirmProxyPassword), TWizardField::ProxyConfirm, true);
     return std::nullopt;
@@ -90,7 +92,7 @@ std::optional<TWizardProblem> CheckLogin(const TWizardValues& v) {
 }
 
 std::optional<TWizardProblem> CheckHostnames(const TWizardValues& v) {
-    if (CheckedCount(v.Hosts) == 0)
+    if (!AnyHostSaved(v.Hosts))
         return Problem(FormatMsg(MsgNeedOneHost, {AppTitle}), TWizardField::Hostnames);
     return std::nullopt;
 }
@@ -145,6 +147,7 @@ std::optional<TWizardProblem> CheckWizardStep(int step, const std::string& path,
     case StepLogin:
         return CheckLogin(v);
     case StepHostnames:
+    case StepFinish: // Finish writes nothing but groups it can name
         return CheckHostnames(v);
     default:
         return std::nullopt;
@@ -204,9 +207,8 @@ bool SaveWizard(const std::string& path, const TWizardValues& v) {
     return ok;
 }
 
-TServiceInstallOutcome InstallServiceWithPkexec(const std::string& programPath, const std::string& configPath,
-                                                const TCommandRunner& runner) {
-    const int status = runner({"pkexec", programPath, "install", configPath});
+TServiceInstallOutcome ServiceInstallOutcome(int status, const std::string& programPath,
+                                             const std::string& configPath) {
     TServiceInstallOutcome outcome;
     if (status == 0) {
         outcome.Ok = true;
@@ -215,7 +217,7 @@ TServiceInstallOutcome InstallServiceWithPkexec(const std::string& programPath, 
     }
     // pkexec is missing (the program could not be started), the user is not allowed (127) or
     // dismissed the request (126): the user can still run the command as root.
-    if (status == -ENOENT || status == 126 || status == 127) {
+    if (status < 0 || status == 126 || status == 127) {
         outcome.Message = "Installing the service needs administrator rights, which could not be obtained "
                           "here.\rTo install the service, run this command as root:\r\r    " +
                           ShellWord(programPath) + " install " + ShellWord(configPath);

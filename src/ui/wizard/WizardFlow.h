@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/CommandRunner.h"
 #include "ui/editor/AccountLogic.h"
 
 #include <optional>
@@ -100,9 +99,10 @@ struct TServiceInstallOutcome {
     bool Ok = false;
     std::string Message;
 };
-// Runs "pkexec PROGRAM install CONFIG". When pkexec is missing, or the user was not allowed or
-// dismissed the request, the message gives the command to run as root.
-TServiceInstallOutcome InstallServiceWithPkexec(const std::string& programPath, const std::string& configPath,
-                                                const TCommandRunner& runner);
+// The outcome of "pkexec PROGRAM install CONFIG" that ended with status (below 0: pkexec missing
+// or not started). When pkexec is missing, or the user was not allowed or dismissed the request,
+// the message gives the command to run as root.
+TServiceInstallOutcome ServiceInstallOutcome(int status, const std::string& programPath,
+                                             const std::string& configPath);
 
 } // namespace hostaq

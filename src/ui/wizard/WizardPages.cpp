@@ -10,6 +10,17 @@
 
 namespace hostaq {
 
+QWidget* TWizardStep::Field(TWizardField field) const {
+    for (const auto& [f, control] : fields_)
+        if (f == field)
+            return control;
+    return nullptr;
+}
+
+void TWizardStep::ShowsFields(std::initializer_list<std::pair<TWizardField, QWidget*>> fields) {
+    fields_.insert(fields_.end(), fields.begin(), fields.end());
+}
+
 QLabel* WizardText(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);

@@ -3,6 +3,9 @@
 #include "ui/wizard/WizardFlow.h"
 
 #include <QWidget>
+#include <initializer_list>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -23,7 +26,15 @@ class TWizardStep : public QWidget {
 public:
     using QWidget::QWidget;
     virtual void Store(TWizardValues& values) const = 0;
-    virtual QWidget* Field(TWizardField) const { return nullptr; }
+    // The control of a checked field on this page; nothing for a field of another page.
+    QWidget* Field(TWizardField field) const;
+
+protected:
+    // Each page names the controls of its checked fields once, when it builds them.
+    void ShowsFields(std::initializer_list<std::pair<TWizardField, QWidget*>> fields);
+
+private:
+    std::vector<std::pair<TWizardField, QWidget*>> fields_;
 };
 
 class TWizardWelcomePage : public QWidget {
@@ -57,7 +68,6 @@ class TWizardStepProxy : public TWizardStep {
 public:
     TWizardStepProxy(const std::string& host, const std::string& port, QWidget* parent = nullptr);
     void Store(TWizardValues& values) const override;
-    QWidget* Field(TWizardField field) const override;
 
 private:
     QLineEdit* host_;
@@ -73,7 +83,6 @@ class TWizardStepDialer : public TWizardStep {
 public:
     explicit TWizardStepDialer(QWidget* parent = nullptr);
     void Store(TWizardValues& values) const override;
-    QWidget* Field(TWizardField field) const override;
     // Fills the entry list from the system's dial-up entries; selects the one that is connected.
     void DetectEntries();
 
@@ -142,7 +151,6 @@ class TWizardStepGroupName : public TWizardStep {
 public:
     explicit TWizardStepGroupName(QWidget* parent = nullptr);
     void Store(TWizardValues& values) const override;
-    QWidget* Field(TWizardField field) const override;
 
 private:
     QLineEdit* name_;
@@ -154,7 +162,6 @@ class TWizardStepLogin : public TWizardStep {
 public:
     explicit TWizardStepLogin(QWidget* parent = nullptr);
     void Store(TWizardValues& values) const override;
-    QWidget* Field(TWizardField field) const override;
 
 signals:
     void LoginEdited();
@@ -185,7 +192,6 @@ class TWizardStepHostnames : public TWizardStep {
 public:
     explicit TWizardStepHostnames(QWidget* parent = nullptr);
     void Store(TWizardValues& values) const override;
-    QWidget* Field(TWizardField field) const override;
     THostListPanel* Panel() const { return panel_; }
 
 private:

@@ -246,6 +246,38 @@ TEST_F(EditorTest, ANewGroupOfMixedSystemsIsSavedAsOneGroupPerSystem) {
     EXPECT_EQ(ReadFileText(Path).find("\n\n\n"), std::string::npos);
 }
 
+// Editing "Home" and adding a statdns host saves "Home (statdns)": refused while another group
+// holds that name, a plain split otherwise.
+TEST_F(EditorTest, ASplitThatWouldReplaceAnotherGroupIsRefused) {
+    for (const bool taken : {true, false}) {
+        SCOPED_TRACE(taken ? "taken" : "free");
+        TPrompt::Reset();
+        IniEraseSection(Path, "Home (statdns)");
+        StoreHome();
+        if (taken) {
+            IniWriteString(Path, "Home (statdns)", "UserID", "ann");
+            IniWriteString(Path, "Home (statdns)", "Host1", "ann.example");
+        }
+        TFormAccount form(nullptr, "Home");
+        AnswerHosts(form, {{"s.example", 1}});
+        Find<QPushButton>(form, "ButtonAccFormAdd")->click();
+        form.accept();
+        if (taken) {
+            EXPECT_NE(form.result(), QDialog::Accepted);
+            ASSERT_EQ(TPrompt::Asked().size(), 1u);
+            EXPECT_EQ(TPrompt::Asked()[0].Kind, TPromptKind::Error);
+            EXPECT_NE(TPrompt::Asked()[0].Text.indexOf("Home (statdns)"), -1);
+            EXPECT_EQ(IniReadString(Path, "Home (statdns)", "UserID", ""), "ann");
+            EXPECT_EQ(IniReadString(Path, "Home", "NumOfHosts", ""), "2");
+        } else {
+            ASSERT_EQ(form.result(), QDialog::Accepted);
+            EXPECT_EQ(form.WrittenNames(), (QStringList{"Home", "Home (statdns)"}));
+            EXPECT_EQ(IniReadString(Path, "Home (statdns)", "UserID", ""), "joe");
+            EXPECT_EQ(IniReadString(Path, "Home (statdns)", "Host1", ""), "s.example");
+        }
+    }
+}
+
 TEST_F(EditorTest, TwentyFiveCheckedHostsSaveTheFirstTwentyAfterTheWarning) {
     TFormAccount form(nullptr, "Many");
     FillLogin(form);

@@ -11,7 +11,6 @@
 #include "ui/editor/FormHostName.h"
 #include "ui/editor/HostListPanel.h"
 #include "ui/wizard/FormWizard.h"
-#include "ui/wizard/WizardAddressDialog.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -67,8 +66,6 @@ TEST_F(ScreenshotsEditor, EditorAndPrompts) {
     Shot(host, "editor-hostname");
     TFormAskAccName ask;
     Shot(ask, "editor-ask-name");
-    TWizardAddressDialog address;
-    Shot(address, "wizard-add-address");
 }
 
 TEST_F(ScreenshotsEditor, WizardSteps) {

@@ -4,8 +4,11 @@
 #include "ui/main/DisplayWindow.h"
 #include "ui/tray/VemoHotKey.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QKeySequenceEdit>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace hostaq::test {
@@ -94,6 +97,48 @@ TEST_F(DisplayWindowTest, SavesPasswordClickAndHotKeyAndHidesTheIconOnlyWithAHot
     again->HideTray()->setChecked(true);
     again->accept();
     EXPECT_EQ(HideTray.back(), false);
+}
+
+void Press(QWidget* widget, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, mods);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods);
+    QApplication::sendEvent(widget, &release);
+}
+
+// The hot key is grabbed on the whole desktop: it needs Ctrl or Alt, and Enter and Esc in its
+// field act on the dialog.
+TEST_F(DisplayWindowTest, HotKeyFieldRefusesKeysWithoutCtrlOrAltAndLetsEnterAndEscClose) {
+    auto dialog = Open();
+    dialog->show();
+    QKeySequenceEdit* field = dialog->HotKeyEdit();
+    struct TCase {
+        int Key;
+        Qt::KeyboardModifiers Mods;
+        const char* Shown; // what the field holds afterwards
+        bool Refused;
+    };
+    for (const TCase& c :
+         std::vector<TCase>{{Qt::Key_A, Qt::NoModifier, "", true},
+                            {Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier, "Ctrl+Shift+D", false},
+                            {Qt::Key_A, Qt::ShiftModifier, "Ctrl+Shift+D", true},
+                            {Qt::Key_F5, Qt::AltModifier, "Alt+F5", false}}) {
+        Press(field, c.Key, c.Mods);
+        EXPECT_EQ(field->keySequence().toString(QKeySequence::PortableText), QString::fromLatin1(c.Shown));
+        EXPECT_EQ(dialog->HotKeyProblemLabel()->isVisibleTo(dialog.get()), c.Refused) << c.Shown;
+        EXPECT_EQ(dialog->HotKeyProblemLabel()->text().contains(QLatin1String("Ctrl or Alt")), c.Refused);
+    }
+    Press(field, Qt::Key_Return);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    ASSERT_EQ(Applied.size(), 1u);
+    EXPECT_EQ(Applied[0], QKeySequence(QStringLiteral("Alt+F5")));
+
+    auto other = Open();
+    other->show();
+    Press(other->HotKeyEdit(), Qt::Key_Escape);
+    EXPECT_EQ(other->result(), QDialog::Rejected);
+    EXPECT_FALSE(other->isVisible());
+    EXPECT_EQ(Applied.size(), 1u);
 }
 
 TEST_F(DisplayWindowTest, MainWindowRereadsSingleClickAfterTheDialog) {

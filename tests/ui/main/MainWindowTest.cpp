@@ -81,8 +81,10 @@ TEST_F(MainWindowTest, MenuEnablingFollowsGroupsAndTheDisplayPassword) {
     EXPECT_FALSE(Action("ActionOfflineNow")->isEnabled());
     EXPECT_FALSE(Action("ActionStartWithWindows")->isEnabled());
     EXPECT_FALSE(Action("ActionAutoCheck")->isEnabled());
-    // Whoever opened the window gave the password: its own buttons stay usable.
+    // Whoever opened the window gave the password: its own buttons and the log list's menu stay
+    // usable.
     EXPECT_TRUE(Find<QPushButton>("ButtonForceUpdate")->isEnabled());
+    EXPECT_TRUE(Action("ActionLogUpdateNow")->isEnabled());
     EXPECT_TRUE(Action("ActionExit")->isEnabled());
 }
 
@@ -215,6 +217,20 @@ TEST_F(MainWindowTest, OkWritesTheIntervalFieldsAndHides) {
     EXPECT_FALSE(Window->isVisible());
 }
 
+TEST_F(MainWindowTest, IntervalFieldsFollowAutomaticUpdate) {
+    AddGroup("home", {"a.example"});
+    StartWindow();
+    auto* box = Find<QCheckBox>("CheckBoxAutoCheck");
+    for (const bool on : {false, true, false}) {
+        if (box->isChecked() != on)
+            box->click();
+        EXPECT_EQ(Find<QLineEdit>("EditCheckingInt")->isEnabled(), on);
+        EXPECT_EQ(Find<QLineEdit>("EditForceUpdateInt")->isEnabled(), on);
+    }
+    Action("ActionAutoCheck")->trigger();
+    EXPECT_TRUE(Find<QLineEdit>("EditForceUpdateInt")->isEnabled()) << "the tray item too";
+}
+
 TEST_F(MainWindowTest, UndockAndDockKeepTheLogWindowPlace) {
     StartWindow();
     auto* list = Find<TLogListView>("ListBoxLog");
@@ -267,6 +283,14 @@ TEST_F(MainWindowTest, HideTrayHidesTheNormalIconOnlyWhileAHotKeyIsSet) {
     EXPECT_EQ(Get("Options", "PopUpMod"), "6");
     EXPECT_EQ(Get("Options", "PopUpKey"), "68");
     EXPECT_FALSE(Window->TrayIcon()->Visible());
+    // Each heartbeat's state 0 leaves the hidden icon hidden: it never shows for a moment.
+    int shown = 0;
+    QObject watcher;
+    QObject::connect(Window->TrayIcon(), &TVemoTrayIcon::VisibilityChanged, &watcher,
+                     [&shown](bool visible) { shown += visible ? 1 : 0; });
+    for (int i = 0; i < 3; ++i)
+        Window->SetTrayState(0);
+    EXPECT_EQ(shown, 0);
     Window->SetTrayState(2); // an error shows itself all the same
     EXPECT_TRUE(Window->TrayIcon()->Visible());
 

@@ -10,6 +10,9 @@
 #include "ui/main/DisplayWindow.h"
 #include "ui/main/OfflineCountdown.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QKeySequenceEdit>
 #include <QTabWidget>
 
 namespace hostaq::test {
@@ -53,6 +56,10 @@ TEST_F(ScreenshotsMain, Dialogs) {
     {
         TFormDisplayWindow dialog({});
         SaveScreenshot(&dialog, QStringLiteral("display-window"));
+        // A key without Ctrl or Alt is refused with the reason under the field.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier);
+        QApplication::sendEvent(dialog.HotKeyEdit(), &press);
+        SaveScreenshot(&dialog, QStringLiteral("display-window-refused"));
     }
     {
         TPasswordDlg dialog;

@@ -51,12 +51,12 @@ TEST_F(SettingsDialogs, AddingATakenNameOffersToEditThatGroup) {
         names.erase(names.begin());
         return n;
     };
-    page.Edit = [&](QWidget*, const std::string& name) {
+    page.Edit = [&](QWidget*, const std::string& name) -> std::optional<std::string> {
         edited.push_back(name);
         IniWriteString(Path(), name, "UserID", "u"); // the editor saves a whole group
         for (const char* key : {"Password", "Type", "NumOfHosts"})
             IniWriteString(Path(), name, key, "0");
-        return true;
+        return name;
     };
     // "Home": Yes edits it.
     TPrompt::QueueAnswer(TPromptButton::Yes);
@@ -73,6 +73,40 @@ TEST_F(SettingsDialogs, AddingATakenNameOffersToEditThatGroup) {
     EXPECT_THAT(edited, ElementsAre("Home", "Garden"));
     EXPECT_EQ(page.List()->topLevelItemCount(), 3);
     EXPECT_EQ(page.SelectedName(), "Garden");
+}
+
+// A box cleared in the list survives the editor's OK, which writes the group enabled; after a
+// rename the list selects the new name.
+TEST_F(SettingsDialogs, EditingAGroupKeepsItsClearedBoxAndSelectsItsNewName) {
+    for (const std::string& newName : {std::string("B"), std::string("Garden")}) {
+        SCOPED_TRACE(newName);
+        WriteFile(Group("A") + Group("B") + Group("C"));
+        TSettingsGroupsPage page;
+        page.Load();
+        page.Edit = [&](QWidget*, const std::string& name) -> std::optional<std::string> {
+            IniEraseSection(Path(), name);
+            IniUpdate(Path(), [&](TIniDocument& doc) { // the editor writes the group enabled
+                for (const auto& [key, value] :
+                     std::vector<std::pair<const char*, const char*>>{{"Type", "0"},
+                                                                      {"UserID", "u"},
+                                                                      {"Password", "00"},
+                                                                      {"NumOfHosts", "1"},
+                                                                      {"Enable", "1"}})
+                    doc.WriteString(newName, key, value);
+                return true;
+            });
+            return newName;
+        };
+        QTreeWidget* list = page.List();
+        list->topLevelItem(0)->setCheckState(0, Qt::Unchecked); // A, not edited
+        list->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+        list->setCurrentItem(list->topLevelItem(1));
+        page.EditGroup();
+        EXPECT_EQ(page.SelectedName(), newName);
+        auto changes = page.EnableChanges();
+        std::sort(changes.begin(), changes.end());
+        EXPECT_EQ(changes, (std::vector<std::pair<std::string, bool>>{{"A", false}, {newName, false}}));
+    }
 }
 
 TEST_F(SettingsDialogs, RowsShowTheGroupAndDeleteSelectsTheNewLastRow) {

@@ -120,6 +120,7 @@ TEST_F(SettingsSave, CancelWritesOnlyTheDialogState) {
 }
 
 TEST_F(SettingsSave, ProxyChecksStopOKOnTheConnectionPage) {
+    EXPECT_EQ(dialog().windowTitle(), "Hostaq Updater - Settings");
     W<QRadioButton>("RadioLAN")->setChecked(true);
     W<QCheckBox>("CheckBoxUseProxy")->setChecked(true);
     dialog().accept();
@@ -134,6 +135,12 @@ TEST_F(SettingsSave, ProxyChecksStopOKOnTheConnectionPage) {
     W<QLineEdit>("EditProxyHost")->setText("proxy.test");
     dialog().accept();
     EXPECT_THAT(Asked(), ElementsAreArray({FormatMsg(MsgProxyNoPort, {"\n"})}));
+    EXPECT_EQ(dialog().focusWidget(), W<QLineEdit>("EditProxyPort"));
+
+    TPrompt::Reset();
+    W<QLineEdit>("EditProxyPort")->setText("70000");
+    dialog().accept();
+    EXPECT_THAT(Asked(), ElementsAreArray({FormatMsg(MsgProxyBadPort, {"\n"})}));
     EXPECT_EQ(dialog().focusWidget(), W<QLineEdit>("EditProxyPort"));
 
     TPrompt::Reset();

@@ -1,8 +1,10 @@
 #include "ui/tray/TrayIcons.h"
 #include "TrayTestSupport.h"
 #include "config/ConfigPath.h"
+#include "ui/settings/IconsPage.h"
 
 #include <QFile>
+#include <QLabel>
 #include <cstring>
 
 namespace hostaq {
@@ -88,6 +90,13 @@ TEST_F(StateIconTest, SingleImageFileHasOnlyIndexZero) {
     EXPECT_EQ(Pixels(StateIcon(4)), Filled(Qt::red));
     // Anim1Idx keeps its default 6, which a one-image file lacks.
     EXPECT_EQ(Pixels(StateIcon(5)), Pixels(BuiltInIcon(6)));
+    // The settings dialog's preview finds the same file, wherever the program runs from.
+    TSettingsIconsPage page;
+    std::array<TIconChoice, SettingsIconCount> choices{};
+    choices[4] = {"red.png", 0};
+    page.Load(choices);
+    const QImage preview = page.findChild<QLabel*>("ImageDialer")->pixmap().toImage();
+    EXPECT_EQ(preview.pixelColor(preview.width() / 2, preview.height() / 2), QColor(Qt::red));
 }
 
 TEST_F(StateIconTest, MultiImageIconFilePicksByIndex) {

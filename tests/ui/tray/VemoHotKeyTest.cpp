@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 namespace hostaq {
 namespace {
@@ -157,6 +158,27 @@ TEST_F(VemoHotKeyTest, RefusedKeyReportsZerosAndEmptiesTheHotKey) {
     EXPECT_EQ(failed.count(), 2);
     EXPECT_TRUE(backend_.Grabs.empty());
     EXPECT_TRUE(hotKey.HotKey().isEmpty());
+}
+
+TEST_F(VemoHotKeyTest, AKeyWithoutCtrlOrAltIsNeverGrabbed) {
+    for (const auto& [mods, key, problem] : std::vector<std::tuple<int, int, bool>>{{0, 'A', true},
+                                                                                    {4, 'A', true},
+                                                                                    {0, 0x0D, true},
+                                                                                    {2, 'A', false},
+                                                                                    {1, 0x0D, false},
+                                                                                    {5, 'A', false}}) {
+        SCOPED_TRACE(Windows(mods, key).toString().toStdString());
+        EXPECT_EQ(!HotKeyProblem(Windows(mods, key)).isEmpty(), problem);
+        TVemoHotKey hotKey;
+        test::TSpy failed(&hotKey, &TVemoHotKey::OnHotKeyRegisterFailed);
+        backend_.Grabs.clear();
+        hotKey.SetHotKey(Windows(mods, key));
+        hotKey.SetActive(true);
+        EXPECT_EQ(failed.count(), problem ? 1 : 0);
+        EXPECT_EQ(backend_.Grabs.empty(), problem);
+        EXPECT_EQ(hotKey.FailureReason().contains(QLatin1String("Ctrl or Alt")), problem);
+    }
+    EXPECT_TRUE(HotKeyProblem(QKeySequence()).isEmpty()) << "no hot key is no problem";
 }
 
 TEST_F(VemoHotKeyTest, EmptyHotKeyRegistersNothing) {

@@ -1,22 +1,24 @@
 #include "../editor/UiConfigFixture.h"
 
 #include "EnvGuard.h"
+#include "FakePppd.h"
 #include "config/ConfigPath.h"
 #include "config/Messages.h"
 #include "config/Scramble.h"
 #include "ipdetect/HostNetwork.h"
+#include "ui/common/IPAddressDialog.h"
+#include "ui/common/ModalDialog.h"
 #include "ui/editor/HostListPanel.h"
 #include "ui/wizard/FormWizard.h"
-#include "ui/wizard/WizardAddressDialog.h"
 #include "ui/wizard/WizardSteps.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <cerrno>
 #include <filesystem>
 
 namespace hostaq::test {
@@ -71,6 +73,29 @@ protected:
     }
 };
 
+// Only checked hosts of a known system are saved: Next on the Hostnames page and Finish refuse a
+// list without one, as the editor does.
+TEST(WizardFlowTest, HostnamesNeedACheckedHostOfAKnownSystem) {
+    struct TCase {
+        std::vector<THostRow> Hosts;
+        bool Refused;
+    };
+    for (const TCase& c : std::vector<TCase>{
+             {{}, true},
+             {{{"a.example", "otherdns", {}, true}}, true},
+             {{{"a.example", "hostaq", {}, false}}, true},
+             {{{"a.example", "otherdns", {}, true}, {"b.example", "custom", {}, true}}, false}}) {
+        TWizardValues v;
+        v.Hosts = c.Hosts;
+        for (int step : {StepHostnames, StepFinish}) {
+            const auto problem = CheckWizardStep(step, "/nonexistent/hostaq.ini", v);
+            EXPECT_EQ(problem.has_value(), c.Refused) << step;
+            EXPECT_EQ(problem.value_or(TWizardProblem{}).Message,
+                      c.Refused ? FormatMsg(10103, {"Hostaq Updater"}) : std::string());
+        }
+    }
+}
+
 TEST(WizardFlowTest, BackFollowsTheConnectionType) {
     TWizardValues lan, proxy, dial;
     proxy.UseProxy = true;
@@ -100,6 +125,14 @@ TEST(WizardFlowTest, ProxyAndDialerChecksRunInTheirOrder) {
     EXPECT_EQ(message(StepProxy), FormatMsg(10090, {"\r"}));
     v.ProxyHost = "proxy.lan";
     EXPECT_EQ(message(StepProxy), FormatMsg(10091, {"\r"}));
+    for (const char* port : {"70000", "65536", "-1", "80x"}) {
+        v.ProxyPort = port;
+        EXPECT_EQ(message(StepProxy), FormatMsg(10503, {"\r"})) << port;
+    }
+    for (const char* port : {"0", "65535", " 3128 "}) {
+        v.ProxyPort = port;
+        EXPECT_EQ(message(StepProxy), "") << port;
+    }
     v.ProxyPort = "3128";
     v.ProxyPassword = "a";
     EXPECT_EQ(message(StepProxy), Msg(10093));
@@ -195,6 +228,47 @@ TEST_F(WizardTest, AWrongPasswordShowsTheMessageAndGoesOnToManualEntry) {
     w.Next(); // no hostname
     EXPECT_EQ(TPrompt::Asked().back().Text.toStdString(), FormatMsg(10103, {"Hostaq Updater"}));
     EXPECT_EQ(w.CurrentStep(), StepHostnames);
+}
+
+// On dial-up the hostname download dials first: the list comes once the line is up; a dial that
+// fails says why and leads to manual entry.
+TEST_F(WizardTest, OnDialUpTheDownloadDialsFirst) {
+    TFixedHostNetwork publicOnly{{{"93.184.216.34", "255.255.255.0"}}};
+    THostNetworkGuard guard(&publicOnly);
+    StartAccountServer("hostaq:a.example\n");
+    for (const bool lineComesUp : {true, false}) {
+        SCOPED_TRACE(lineComesUp ? "dial succeeds" : "dial fails");
+        TPrompt::Reset();
+        TFakePppd pppd;
+        pppd.Behave("work", lineComesUp ? "ok 203.0.113.50 203.0.113.1" : "fail 19");
+        TFormWizard w;
+        w.PppSystem = pppd.System();
+        Walk(w, {StepConnection});
+        Click(w, "RadioButtonDialUp");
+        Walk(w, {StepDialer});
+        Find<QComboBox>(w, "ComboBoxDialAccount")->setEditText("work");
+        Fill(w, "EditDialUserName", "isp");
+        Fill(w, "EditDialPassword", "pw");
+        Fill(w, "EditDialConfirm", "pw");
+        Walk(w, {StepGroupName});
+        Fill(w, "EditAccountName", "home");
+        Walk(w, {StepLogin});
+        EnterLogin(w, "joe", "secret");
+        Walk(w, {StepHostnameEntry});
+        w.Next();
+        EXPECT_TRUE(w.Downloading());
+        ASSERT_TRUE(ProcessUntil([&] { return !w.Downloading(); }));
+        EXPECT_EQ(pppd.Calls().size(), 1u);
+        EXPECT_EQ(w.CurrentStep(), StepHostnames);
+        EXPECT_EQ(w.Downloaded(), lineComesUp);
+        if (lineComesUp) {
+            EXPECT_EQ(w.Values().Hosts.size(), 1u);
+        } else {
+            ASSERT_FALSE(TPrompt::Asked().empty());
+            EXPECT_NE(TPrompt::Asked().back().Text.indexOf("dialing work failed"), -1);
+            EXPECT_EQ(w.HeaderText(), "Please enter your hostname.");
+        }
+    }
 }
 
 TEST_F(WizardTest, DownloadedHostnamesComeUncheckedAndAreSavedBySystem) {
@@ -319,11 +393,45 @@ TEST_F(WizardTest, DetectMyIpReadsTheCheckPageAndRefusesClosingMeanwhile) {
     Walk(w, {StepGroupName});
 }
 
+// Add uses the settings dialog's address dialog, which refuses what is not an address.
+TEST_F(WizardTest, PrivateAddressesAreEnteredInTheAddressDialog) {
+    TFormWizard w;
+    const std::size_t before = w.Values().LocalList.size();
+    struct TCase {
+        const char* From;
+        const char* To;
+        const char* Added; // nothing for a refused entry
+    };
+    for (const TCase& c : std::vector<TCase>{{"1.2", "", nullptr},
+                                             {"999.1.1.1", "", nullptr},
+                                             {"0.0.0.0", "", nullptr},
+                                             {"10.0.0.1", "0.0.0.0", "10.0.0.1"},
+                                             {"10.1.0.1", "10.1.0.9", "10.1.0.1-10.1.0.9"}}) {
+        SCOPED_TRACE(c.From);
+        QString opened;
+        const TModalHandler previous = SetModalHandler([&](QDialog& d) {
+            opened = d.objectName();
+            auto& a = static_cast<TIPAddressDialog&>(d);
+            a.EditFrom()->setText(QString::fromLatin1(c.From));
+            a.EditTo()->setText(QString::fromLatin1(c.To));
+            a.accept();
+            return d.result();
+        });
+        const std::size_t count = w.Values().LocalList.size();
+        Click(w, "ButtonAddIP");
+        SetModalHandler(previous);
+        EXPECT_EQ(opened, "TIPAddressDialog");
+        if (c.Added) {
+            ASSERT_EQ(w.Values().LocalList.size(), count + 1);
+            EXPECT_EQ(w.Values().LocalList.back(), c.Added);
+        } else {
+            EXPECT_EQ(w.Values().LocalList.size(), count);
+        }
+    }
+    EXPECT_EQ(w.Values().LocalList.size(), before + 2);
+}
+
 TEST_F(WizardTest, PrivateAddressesAddOnceAndRemove) {
-    EXPECT_EQ(LocalListEntry("10.0.0.1", ""), "10.0.0.1");
-    EXPECT_EQ(LocalListEntry("10.0.0.1", "0.0.0.0"), "10.0.0.1");
-    EXPECT_EQ(LocalListEntry("10.0.0.1", "10.0.0.9"), "10.0.0.1-10.0.0.9");
-    EXPECT_EQ(LocalListEntry(" ", "10.0.0.9"), "");
     TFormWizard w;
     auto* page = w.findChild<TWizardStepPrivateAddresses*>();
     ASSERT_NE(page, nullptr);
@@ -340,15 +448,16 @@ TEST_F(WizardTest, PrivateAddressesAddOnceAndRemove) {
 }
 
 TEST_F(WizardTest, InstallAsServiceRunsPkexecOrShowsTheCommand) {
-    for (int status : {-ENOENT, 0}) {
+    for (int status : {-1, 0}) {
         TPrompt::Reset();
         std::filesystem::remove(Path);
-        std::vector<std::string> ran;
+        QStringList ran;
+        TElevatedDone answer;
         TFormWizard w;
         w.AutostartFolder = Dir.File("autostart");
-        w.ServiceRunner = [&](const std::vector<std::string>& argv) {
-            ran = argv;
-            return status;
+        w.ServiceRunner = [&](const QStringList& arguments, TElevatedDone done) {
+            ran = arguments;
+            answer = std::move(done);
         };
         ToLogin(w, status == 0 ? "home" : "other");
         EnterLogin(w, "joe", "secret");
@@ -361,8 +470,17 @@ TEST_F(WizardTest, InstallAsServiceRunsPkexecOrShowsTheCommand) {
         Click(w, "CheckBoxInstallService");
         Walk(w, {StepFinish});
         w.Next();
+        // The wizard waits for pkexec without blocking: it is still open, and cannot be closed.
+        ASSERT_TRUE(answer);
+        EXPECT_TRUE(w.Installing());
+        EXPECT_NE(w.result(), QDialog::Accepted);
+        EXPECT_FALSE(Find<QPushButton>(w, "ButtonNext")->isEnabled());
+        w.reject();
+        EXPECT_TRUE(w.Installing());
+        answer(status, {});
         ASSERT_EQ(w.result(), QDialog::Accepted);
-        EXPECT_EQ(ran, (std::vector<std::string>{"pkexec", ProgramPath(), "install", Path}));
+        EXPECT_EQ(ran, (QStringList{QString::fromStdString(ProgramPath()), "install",
+                                    QString::fromStdString(Path)}));
         EXPECT_EQ(IniReadString(Path, "Options", "AutoStart", ""), "0");
         ASSERT_FALSE(TPrompt::Asked().empty());
         const TPromptRequest& last = TPrompt::Asked().back();

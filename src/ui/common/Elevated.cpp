@@ -1,0 +1,32 @@
+#include "ui/common/Elevated.h"
+
+#include <QObject>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace hostaq {
+
+void RunWithPkexec(const QStringList& arguments, TElevatedDone done) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pkexec")).isEmpty()) {
+        done(-1, {});
+        return;
+    }
+    auto* process = new QProcess;
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, done](int code, QProcess::ExitStatus status) {
+                         done(status == QProcess::NormalExit ? code : -1,
+                              QString::fromLocal8Bit(process->readAll()).trimmed());
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, done](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         done(-1, {});
+                         process->deleteLater();
+                     });
+    process->start(QStringLiteral("pkexec"), arguments);
+}
+
+} // namespace hostaq
