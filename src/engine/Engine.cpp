@@ -138,7 +138,7 @@ void TEngine::Stop(bool logStopped) {
     TimerRunProgram.SetEnabled(false);
     TimerDiscRunProgram.SetEnabled(false);
     if (logStopped)
-        AddLog(LogProgram, FormatMsg(MsgStopped, {AppTitle}));
+        AddLog(LogProgram, FormatMsg(MsgStopped, {AppTitle}), {TLogEvent::MonitorStopped, "", "", "", ""});
     presenter_.Terminate();
 }
 
@@ -271,7 +271,7 @@ void TEngine::ProcessCheckResult(bool forceRun) {
     const TUpdateDue due =
         AnyGroupNeedsUpdate(ConfigPath(), currentAddress_, updatedAddress_, groupNames_, useManualIP_);
     if (due.Due) {
-        AddLog(LogWarning, due.Reason);
+        AddLog(LogWarning, due.Reason, due.Fields);
         cycleState_ = CycleUpdating;
         offlineAddress_.clear();
         forcedRun_ = false;
@@ -401,8 +401,10 @@ void TEngine::WebCheckDone(const std::string& address, const std::string& failur
         // A failed check: nothing takes the place of the address found before, and the stored
         // one stays what the last good check found.
         checkFailed_ = true;
-        AddLog(LogError, FormatText(TextCheckFailed, {ReadString(Keys::ServerIP),
-                                                      failure.empty() ? TextNoAddressShown : failure}));
+        AddLog(LogError,
+               FormatText(TextCheckFailed,
+                          {ReadString(Keys::ServerIP), failure.empty() ? TextNoAddressShown : failure}),
+               {TLogEvent::CheckFailed, "", "", currentAddress_, failure});
         presenter_.ShowCurrentAddress(currentAddress_);
         WriteStamp(Keys::LastChecked, Now());
         return;
