@@ -13,9 +13,12 @@
 #include "platform/SingleInstance.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ostream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace hostaq {
 
@@ -171,7 +174,7 @@ std::string StatusJson(const TMonitorStatus& s) {
         out += ",\"enabled\":" + JsonBool(g.Enabled);
         out += ",\"hosts\":[";
         for (std::size_t h = 0; h < g.Hosts.size(); ++h)
-            out += (h > 0 ? "," : "") + JsonString(g.Hosts[h]);
+            out.append(h > 0 ? "," : "").append(JsonString(g.Hosts[h]));
         out += "]";
         out += ",\"ip\":" + (g.Address.empty() ? std::string("null") : JsonString(g.Address));
         out += ",\"last_update\":" + JsonStamp(g.LastUpdate);
@@ -205,6 +208,11 @@ int RunStatus(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         err << "hostaq: " << path << " does not exist: no monitor has been set up with it\n";
+        return ExitFailure;
+    }
+    // A file this user may not read would read as an empty one: say so instead.
+    if (::access(path.c_str(), R_OK) != 0) {
+        err << "hostaq: " << path << " cannot be read: " << std::strerror(errno) << "\n";
         return ExitFailure;
     }
     SetConfigPath(path);

@@ -1,5 +1,7 @@
 #include "engine/WorkingSet.h"
 
+#include "net/WorkerThread.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +11,8 @@
 namespace hostaq {
 
 void TrimWorkingSet() {
+    // The stacks of the run's ended workers first: they are memory of their own, not the heap's.
+    ReleaseWorkerStacks();
     ::malloc_trim(0);
     // Only read-only executable mappings of files are dropped: their pages never differ from the
     // file, so dropping them loses nothing. Writable or anonymous memory is never touched.

@@ -28,6 +28,10 @@ private:
     void Run();
 };
 
+// Joins the threads of ended workers and unmaps their stacks (Start does it too). The memory
+// of a run's workers goes back to the system at the end of the run.
+void ReleaseWorkerStacks();
+
 // Workers started and not yet ended.
 std::size_t LiveWorkers();
 // Waits until no worker is alive, at most timeoutMs; true when none is. Call it after the

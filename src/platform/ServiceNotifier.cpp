@@ -127,7 +127,7 @@ std::string ServiceStatusLine(const std::string& currentAddress, std::optional<T
     if (lastUpdate) {
         line += HourMinute(*lastUpdate);
         if (resultClass >= 0)
-            line += " " + ResultWord(resultClass);
+            line.append(" ").append(ResultWord(resultClass));
     } else {
         line += "none yet";
     }

@@ -4,11 +4,14 @@
 #include "net/HttpWorker.h"
 #include "net/MainThread.h"
 #include "net/NetErrors.h"
+#include "net/WorkerThread.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -128,6 +131,47 @@ TEST(HttpWorker, FailureCarriesCodeAndText) {
     EXPECT_EQ(got.ErrorCode, WsaEConnRefused);
     EXPECT_EQ(got.ErrorText, "Connection refused");
     EXPECT_TRUE(loop.PumpUntil([] { return LiveWorkers() == 0; }, 5000));
+}
+
+// A worker whose work is to use some of its stack, as a TLS handshake does.
+class TStackWorker : public TWorkerThread {
+public:
+    explicit TStackWorker(std::atomic<int>& done) : done_(done) {}
+
+protected:
+    void Execute() override {
+        volatile char scratch[64 * 1024];
+        for (std::size_t i = 0; i < sizeof scratch; i += 512)
+            scratch[i] = static_cast<char>(i);
+        ++done_;
+    }
+
+private:
+    std::atomic<int>& done_;
+};
+
+std::size_t MappingCount() {
+    std::ifstream maps("/proc/self/maps");
+    std::size_t count = 0;
+    std::string line;
+    while (std::getline(maps, line))
+        ++count;
+    return count;
+}
+
+// The stacks of ended workers go back to the system: a run over a hundred groups leaves no
+// hundred stacks behind.
+TEST(WorkerThread, EndedWorkersLeaveNoStacksBehind) {
+    std::atomic<int> done{0};
+    ReleaseWorkerStacks();
+    const std::size_t before = MappingCount();
+    for (int i = 0; i < 100; ++i)
+        (new TStackWorker(done))->Start();
+    ASSERT_TRUE(WaitForWorkers(10000));
+    EXPECT_EQ(done.load(), 100);
+    ReleaseWorkerStacks();
+    // A little slack for the allocator's own mappings.
+    EXPECT_LE(MappingCount(), before + 4);
 }
 
 } // namespace
