@@ -39,13 +39,22 @@ std::size_t PageSize() {
     return size;
 }
 
-void CountWorker(int delta) {
+std::function<void()> g_endedHook; // guarded by g_mutex
+
+// Returns the number of live workers after the change.
+std::size_t CountWorker(int delta) {
     std::lock_guard lock(g_mutex);
     g_live = static_cast<std::size_t>(static_cast<long long>(g_live) + delta);
     g_changed.notify_all();
+    return g_live;
 }
 
 } // namespace
+
+void SetWorkersEndedHook(std::function<void()> hook) {
+    std::lock_guard lock(g_mutex);
+    g_endedHook = std::move(hook);
+}
 
 void ReleaseWorkerStacks() {
     std::vector<TWorkerStack> ended;
@@ -90,7 +99,15 @@ void TWorkerThread::Start() {
                 g_ended.push_back(*stack);
             }
             // Counted out last: once no worker is live, every stack is ready to be released.
-            CountWorker(-1);
+            if (CountWorker(-1) == 0) {
+                std::function<void()> hook;
+                {
+                    std::lock_guard lock(g_mutex);
+                    hook = g_endedHook;
+                }
+                if (hook)
+                    hook();
+            }
             return nullptr;
         },
         record);
