@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <link.h>
 #include <mutex>
 #include <new>
 #include <pthread.h>
@@ -37,6 +38,27 @@ std::vector<TWorkerStack> g_ended;
 std::size_t PageSize() {
     static const std::size_t size = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     return size;
+}
+
+// A thread's static TLS blocks and its descriptor live at the top of a stack the program gives
+// it, so they come on top of the stack proper: the TLS segments of the loaded modules, and a
+// page or two for the descriptor and the library's surplus.
+std::size_t StackReserve() {
+    static const std::size_t reserve = [] {
+        std::size_t tls = 0;
+        ::dl_iterate_phdr(
+            [](dl_phdr_info* info, std::size_t, void* data) {
+                for (int i = 0; i < info->dlpi_phnum; ++i)
+                    if (info->dlpi_phdr[i].p_type == PT_TLS)
+                        *static_cast<std::size_t*>(data) +=
+                            info->dlpi_phdr[i].p_memsz + info->dlpi_phdr[i].p_align;
+                return 0;
+            },
+            &tls);
+        const std::size_t page = PageSize();
+        return (tls + 4 * page + page - 1) / page * page;
+    }();
+    return reserve;
 }
 
 std::function<void()> g_endedHook; // guarded by g_mutex
@@ -75,7 +97,8 @@ void TWorkerThread::Start() {
     // Layout: a guard page, one page holding the stack's own record, then the stack (small: a run
     // over thousands of groups starts thousands of workers at once).
     const std::size_t page = PageSize();
-    const std::size_t mappingSize = 2 * page + WorkerStackSize;
+    const std::size_t stackSize = WorkerStackSize + StackReserve();
+    const std::size_t mappingSize = 2 * page + stackSize;
     void* mapping = ::mmap(nullptr, mappingSize, PROT_READ | PROT_WRITE,
                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK, -1, 0);
     if (mapping == MAP_FAILED)
@@ -86,7 +109,7 @@ void TWorkerThread::Start() {
     CountWorker(+1);
     pthread_attr_t attr;
     pthread_attr_init(&attr);
-    pthread_attr_setstack(&attr, static_cast<char*>(mapping) + 2 * page, WorkerStackSize);
+    pthread_attr_setstack(&attr, static_cast<char*>(mapping) + 2 * page, stackSize);
     pthread_t thread;
     const int error = pthread_create(
         &thread, &attr,
