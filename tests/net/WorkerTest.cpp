@@ -181,7 +181,8 @@ TEST(WorkerThread, EndedWorkersLeaveNoStacksBehind) {
     ASSERT_TRUE(WaitForWorkers(10000));
     EXPECT_EQ(done.load(), 100);
     ReleaseWorkerStacks();
-    EXPECT_LE(StackSizedMappings(), before);
+    // A hundred stacks kept would show; an arena or two the threads made grow may be of the size.
+    EXPECT_LE(StackSizedMappings(), before + 2);
 }
 
 } // namespace
