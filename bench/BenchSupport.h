@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <netinet/in.h>
 #include <sstream>
@@ -49,22 +50,63 @@ inline SSL_CTX* MakeTlsContext() {
     return ctx;
 }
 
+// One HTTP exchange on an accepted connection, over TLS when tls is set: reads the request
+// head, asks answer for the body, writes it as a plain 200 answer and closes the connection.
+inline void ServeOneRequest(int fd, SSL_CTX* tls,
+                            const std::function<std::string(const std::string&)>& answer) {
+    SSL* ssl = nullptr;
+    if (tls) {
+        ssl = SSL_new(tls);
+        SSL_set_fd(ssl, fd);
+        if (SSL_accept(ssl) != 1) {
+            SSL_free(ssl);
+            ::close(fd);
+            return;
+        }
+    }
+    std::string request;
+    char buf[4096];
+    while (request.find("\r\n\r\n") == std::string::npos) {
+        const int n = ssl ? SSL_read(ssl, buf, sizeof buf) : static_cast<int>(::read(fd, buf, sizeof buf));
+        if (n <= 0)
+            break;
+        request.append(buf, static_cast<std::size_t>(n));
+    }
+    const std::string body = answer(request);
+    const std::string reply =
+        "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    if (ssl) {
+        SSL_write(ssl, reply.data(), static_cast<int>(reply.size()));
+        SSL_shutdown(ssl);
+        SSL_free(ssl);
+    } else {
+        [[maybe_unused]] const ssize_t w = ::write(fd, reply.data(), reply.size());
+    }
+    ::close(fd);
+}
+
+// A listening TCP socket on 127.0.0.1 and an ephemeral port (set in port).
+inline int ListenLoopback(int backlog, int& port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    ::listen(fd, backlog);
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    port = ntohs(addr.sin_port);
+    return fd;
+}
+
 // A provider on 127.0.0.1: /nic/update answers "good <myip>" for every host after a delay;
 // any other path is a check-ip page showing 203.0.113.7.
 class TBenchProvider {
 public:
     TBenchProvider(int delayMs, bool tls) : delayMs_(delayMs), tls_(tls ? MakeTlsContext() : nullptr) {
-        listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int one = 1;
-        ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listen_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        ::listen(listen_, 4096);
-        socklen_t len = sizeof addr;
-        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&addr), &len);
-        port_ = ntohs(addr.sin_port);
+        listen_ = ListenLoopback(4096, port_);
         accept_ = std::thread([this] { AcceptLoop(); });
     }
     ~TBenchProvider() {
@@ -97,52 +139,26 @@ private:
         }
     }
     void Serve(int fd) {
-        SSL* ssl = nullptr;
-        if (tls_) {
-            ssl = SSL_new(tls_);
-            SSL_set_fd(ssl, fd);
-            if (SSL_accept(ssl) != 1) {
-                SSL_free(ssl);
-                ::close(fd);
-                return;
+        ServeOneRequest(fd, tls_, [this](const std::string& request) {
+            ++requests_;
+            {
+                std::lock_guard lock(mutex_);
+                lastRequest_ = std::chrono::steady_clock::now();
             }
-        }
-        std::string request;
-        char buf[4096];
-        while (request.find("\r\n\r\n") == std::string::npos) {
-            const int n =
-                ssl ? SSL_read(ssl, buf, sizeof buf) : static_cast<int>(::read(fd, buf, sizeof buf));
-            if (n <= 0)
-                break;
-            request.append(buf, static_cast<std::size_t>(n));
-        }
-        ++requests_;
-        {
-            std::lock_guard lock(mutex_);
-            lastRequest_ = std::chrono::steady_clock::now();
-        }
-        std::string body = "Current IP Address: 203.0.113.7\r\n";
-        if (request.rfind("GET /nic/update", 0) == 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs_));
-            const std::size_t h = request.find("hostname=") + 9;
-            const std::size_t ip = request.find("myip=") + 5;
-            const std::string hosts = request.substr(h, request.find('&', h) - h);
-            const std::string address = request.substr(ip, request.find('&', ip) - ip);
-            body.clear();
-            for (std::size_t i = 0;
-                 i <= static_cast<std::size_t>(std::count(hosts.begin(), hosts.end(), ',')); ++i)
-                body += "good " + address + "\n";
-        }
-        const std::string answer =
-            "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-        if (ssl) {
-            SSL_write(ssl, answer.data(), static_cast<int>(answer.size()));
-            SSL_shutdown(ssl);
-            SSL_free(ssl);
-        } else {
-            [[maybe_unused]] ssize_t w = ::write(fd, answer.data(), answer.size());
-        }
-        ::close(fd);
+            std::string body = "Current IP Address: 203.0.113.7\r\n";
+            if (request.rfind("GET /nic/update", 0) == 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(delayMs_));
+                const std::size_t h = request.find("hostname=") + 9;
+                const std::size_t ip = request.find("myip=") + 5;
+                const std::string hosts = request.substr(h, request.find('&', h) - h);
+                const std::string address = request.substr(ip, request.find('&', ip) - ip);
+                body.clear();
+                for (std::size_t i = 0;
+                     i <= static_cast<std::size_t>(std::count(hosts.begin(), hosts.end(), ',')); ++i)
+                    body += "good " + address + "\n";
+            }
+            return body;
+        });
     }
 
     int delayMs_;

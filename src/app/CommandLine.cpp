@@ -53,6 +53,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             cl.Command = TCommand::Once;
         else if (arg == "--force")
             cl.Force = true;
+        else if (arg == "--status")
+            cl.Command = TCommand::Status;
+        else if (arg == "--json")
+            cl.Json = true;
         else if (arg == "--scramble")
             cl.Command = TCommand::Scramble;
         else if (arg == "--dump-config") {
@@ -84,6 +88,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (!cl.Error.empty())
             break;
     }
+    if (cl.Error.empty() && cl.Json && cl.Command != TCommand::Status)
+        cl.Error = "--json goes with --status";
     return cl;
 }
 
@@ -115,6 +121,8 @@ std::string UsageText() {
            "  hostaq --group-add NAME --user USER --hosts A,B,... [--system hostaq|statdns|custom]\n"
            "         [--profile FILE] [--insecure] [CONFIG]\n"
            "                                       saves a group; the password is read from standard input\n"
+           "  hostaq --status [--json] [CONFIG]    the groups, the current address, the next check and\n"
+           "                                       the running monitor; --json prints one JSON object\n"
            "  hostaq install | uninstall           installs or removes the system service\n"
            "  hostaq --help                        this text\n"
            "  hostaq --version                     the version\n"
@@ -127,7 +135,8 @@ std::string UsageText() {
            "$XDG_CONFIG_HOME/Vemo Solution/Hostaq Updater/hostaq.ini.\n"
            "\n"
            "Exit status: 0 success; 1 failure (for --once: the update failed or no public address\n"
-           "was found); 2 a command line that could not be understood.\n";
+           "was found; for --status: a group fails or is blocked, or no public address is known);\n"
+           "2 a command line that could not be understood.\n";
 }
 
 } // namespace hostaq

@@ -14,6 +14,7 @@ enum class TCommand {
     DumpConfig,
     Scramble,
     GroupAdd,
+    Status,
     Install,
     Uninstall,
     Help,
@@ -23,6 +24,7 @@ enum class TCommand {
 struct TCommandLine {
     TCommand Command = TCommand::Gui;
     bool Force = false;                  // --once --force
+    bool Json = false;                   // --status --json
     std::string DumpFile;                // --dump-config FILE
     std::string GroupName;               // --group-add NAME
     std::string GroupUser;               // --user USER

@@ -10,9 +10,11 @@
 #include "log/Log.h"
 #include "log/LogSettings.h"
 #include "net/WorkerThread.h"
+#include "platform/Journal.h"
 #include "platform/Platform.h"
 #include "platform/ServiceControl.h"
 #include "platform/ServiceMode.h"
+#include "platform/ServiceReporter.h"
 #include "platform/SingleInstance.h"
 
 #include <algorithm>
@@ -48,10 +50,13 @@ public:
     explicit TMonitorSession(bool isService = false, bool reload = true)
         : presenter_(loop_, stdout), platform_(loop_, presenter_, isService), reload_(reload) {
         InstallMainThreadLoop(&loop_);
-        sink_ = AddLogSink([](int kind, const std::string& text) {
-            std::fprintf(stdout, "%s\n", LogEntryLine(kind, text).c_str());
-            std::fflush(stdout);
-        });
+        // Entries reach the journal with their fields already; the same text on a standard
+        // output that is the journal too would only show every entry twice.
+        if (!(InstallJournalLogging(isService) && StdoutIsJournal()))
+            sink_ = AddLogSink([](int kind, const std::string& text) {
+                std::fprintf(stdout, "%s\n", LogEntryLine(kind, text).c_str());
+                std::fflush(stdout);
+            });
         const sigset_t set = MonitorSignals();
         signalFd_ = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
         TEngineServices services;
@@ -70,7 +75,9 @@ public:
             loop_.Unwatch(signalFd_);
             ::close(signalFd_);
         }
-        RemoveLogSink(sink_);
+        reporter_.reset();
+        if (sink_ != 0)
+            RemoveLogSink(sink_);
         InstallMainThreadLoop(nullptr);
     }
     TMonitorSession(const TMonitorSession&) = delete;
@@ -82,15 +89,30 @@ public:
     TPlatform& Platform() { return platform_; }
     bool StopRequested() const { return stopSignals_ > 0; }
 
+    // The service manager, when one listens, is told of readiness (started() says when the
+    // start-up sequence has run), reloads, the stop and the status; outside it nothing is set up.
+    void ReportToServiceManager(std::function<bool()> started) {
+        if (ServiceManagerListening())
+            reporter_ = std::make_unique<TServiceReporter>(loop_, *engine_, std::move(started));
+    }
+    TServiceNotifier* Notifier() { return reporter_ ? &reporter_->Notifier() : nullptr; }
+
 private:
     void OnSignal() {
         signalfd_siginfo info{};
         while (::read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
             if (info.ssi_signo == SIGHUP) {
-                if (reload_)
+                if (reload_) {
+                    if (reporter_)
+                        reporter_->Notifier().Reloading();
                     engine_->Reload();
+                    if (reporter_)
+                        reporter_->Notifier().Refresh();
+                }
                 continue;
             }
+            if (reporter_)
+                reporter_->Notifier().Stopping();
             if (++stopSignals_ == 1)
                 engine_->RequestStop();
             else
@@ -102,6 +124,7 @@ private:
     THeadlessPresenter presenter_;
     TPlatform platform_; // the engine's platform seams; it outlives the engine
     std::unique_ptr<TEngine> engine_;
+    std::unique_ptr<TServiceReporter> reporter_;
     int sink_ = 0;
     int signalFd_ = -1;
     int stopSignals_ = 0;
@@ -173,15 +196,26 @@ int RunHeadless(const TCommandLine& cl) {
     TMonitorSession session(isService);
     ApplyLogSettings(false, isService);
     TEngine& engine = session.Engine();
+    bool startedHere = false;
+    TPlatform& platform = session.Platform();
+    session.ReportToServiceManager([&] { return isService ? platform.ServiceStarted() : startedHere; });
     if (isService) {
-        session.Platform().StartService();
+        if (session.Notifier() != nullptr)
+            session.Notifier()->ExtendStart(ServiceStartDelay());
+        platform.StartService();
     } else {
-        ListenForShowRequests(instance, session.Loop(), engine, session.Platform().Presenter());
-        WarnIfServiceRunning(session.Platform().Presenter(), service);
+        ListenForShowRequests(instance, session.Loop(), engine, platform.Presenter());
+        WarnIfServiceRunning(platform.Presenter(), service);
         engine.StartUpSequence();
+        startedHere = true;
     }
+    if (session.Notifier() != nullptr)
+        session.Notifier()->Refresh();
     NoteWhenNoGroup(engine);
     const int status = session.Loop().Run();
+    // The engine ended the program by itself (an offline action), or a stop signal did.
+    if (session.Notifier() != nullptr)
+        session.Notifier()->Stopping();
     instance.Stop(); // no show request may reach the session while it is taken down
     return status;
 }

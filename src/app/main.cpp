@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/ConfigCommands.h"
 #include "app/MonitorCommands.h"
+#include "app/StatusCommand.h"
 #ifdef HOSTAQ_HAS_GUI
 #include "app/GuiMain.h"
 #endif
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
         return RunScramble(std::cin, std::cout, std::cerr);
     case TCommand::GroupAdd:
         return RunGroupAdd(cl, std::cin, std::cout, std::cerr);
+    case TCommand::Status:
+        return RunStatus(cl, std::cout, std::cerr);
     case TCommand::Install:
     case TCommand::Uninstall:
         // The unit runs the program on the configuration file found here.

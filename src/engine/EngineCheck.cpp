@@ -140,7 +140,7 @@ void TEngine::ProcessCheckResult(bool forceRun) {
     const TUpdateDue due =
         AnyGroupNeedsUpdate(ConfigPath(), currentAddress_, updatedAddress_, groupNames_, useManualIP_);
     if (due.Due) {
-        AddLog(LogWarning, due.Reason);
+        AddLog(LogWarning, due.Reason, due.Fields);
         cycleState_ = CycleUpdating;
         offlineAddress_.clear();
         forcedRun_ = false;
@@ -271,8 +271,10 @@ void TEngine::WebCheckDone(const std::string& address, const std::string& failur
         // A failed check: nothing takes the place of the address found before, and the stored
         // one stays what the last good check found.
         checkFailed_ = true;
-        AddLog(LogError, FormatText(TextCheckFailed, {ReadString(Keys::ServerIP),
-                                                      failure.empty() ? TextNoAddressShown : failure}));
+        AddLog(LogError,
+               FormatText(TextCheckFailed,
+                          {ReadString(Keys::ServerIP), failure.empty() ? TextNoAddressShown : failure}),
+               {TLogEvent::CheckFailed, "", "", currentAddress_, failure});
         presenter_.ShowCurrentAddress(currentAddress_);
         WriteStamp(Keys::LastChecked, Now());
         return;

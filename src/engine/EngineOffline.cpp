@@ -176,7 +176,7 @@ void TEngine::AfterOfflineActions() {
     }
     const TSessionAction& action = SessionActions[afterOffline_ - 2];
     AddLog(LogWarning, Msg(action.Message));
-    AddLog(LogProgram, FormatMsg(MsgStopped, {AppTitle}));
+    AddLog(LogProgram, FormatMsg(MsgStopped, {AppTitle}), {TLogEvent::MonitorStopped, "", "", "", ""});
     std::string error;
     if (!services_.SessionEnd->Execute(action.Type, offlineForced_, error))
         AddLog(LogError, error);

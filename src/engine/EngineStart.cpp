@@ -57,7 +57,7 @@ void TEngine::Stop(bool logStopped) {
     TimerDiscRunProgram.SetEnabled(false);
     StopNetworkMonitor();
     if (logStopped)
-        AddLog(LogProgram, FormatMsg(MsgStopped, {AppTitle}));
+        AddLog(LogProgram, FormatMsg(MsgStopped, {AppTitle}), {TLogEvent::MonitorStopped, "", "", "", ""});
     presenter_.Terminate();
 }
 

@@ -1,7 +1,9 @@
 #include "engine/EventLoop.h"
 
 #include "config/IniFile.h"
+#include "engine/WorkingSet.h"
 #include "net/MainThread.h"
+#include "net/WorkerThread.h"
 
 #include <algorithm>
 #include <atomic>
@@ -258,10 +260,20 @@ void InstallMainThreadLoop(TEventLoop* loop) {
         gateLoop = loop;
     }
     mainThreadLoop.store(loop);
-    if (loop)
+    if (loop) {
         SetMainThreadDispatcher([](std::function<void()> fn) { Dispatch(fn); });
-    else
+        // A run's workers free most of their memory after their last event, so the trim at the
+        // end of the run comes too early for it: once the last worker has ended, the loop trims
+        // again (the ended threads joined, their stacks and the freed heap given back).
+        SetWorkersEndedHook([] {
+            std::lock_guard<std::mutex> lock(gateMutex);
+            if (gateLoop != nullptr)
+                gateLoop->Post([] { TrimWorkingSet(); });
+        });
+    } else {
+        SetWorkersEndedHook({});
         SetMainThreadDispatcher({});
+    }
 }
 
 TEventLoop* MainThreadLoop() {

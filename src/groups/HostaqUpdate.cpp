@@ -74,7 +74,8 @@ void THostaqUpdate::StartUpdate(const std::string& address, const std::string& g
         TRequestLack lack = request.Lack;
         if (lack == TRequestLack::None)
             lack = TRequestLack::Hosts;
-        AddLog(LogError, FormatMsg(LackMessage(lack), {groupName, profile}));
+        AddLog(LogError, FormatMsg(LackMessage(lack), {groupName, profile}),
+               {TLogEvent::GroupBlocked, groupName, "", address, ""});
         // Handled: the block lasts until the configuration is saved again.
         IniWriteBool(path_, groupName, "NewConfig", false);
         OnUpdateDone(groupName, ClassBlocked);
@@ -136,9 +137,12 @@ void THostaqUpdate::OnHostResult(const std::string& group, const std::string& pr
     });
     if (!storable)
         AddLog(LogWarning, FormatMsg(MsgResultKeyRefused, {r.Host, group}));
+    // A result below the retry class is a success: the group's address and stamp are stored.
+    const TLogEvent event = r.Class < ClassRetry ? TLogEvent::UpdateGood : TLogEvent::UpdateFailed;
     AddLog(LogKindOf(r.Class),
            FormatMsg(MsgHostResultLine,
-                     {r.Host, provider, CleanText(r.Line, MaxLoggedNetworkText), r.Interpretation}));
+                     {r.Host, provider, CleanText(r.Line, MaxLoggedNetworkText), r.Interpretation}),
+           {event, group, r.Host, IP, r.Keyword.empty() ? r.Interpretation : r.Keyword});
     UpdateReport().AppendResult(HostResultBlock(r.Host, provider, r.Line, r.Interpretation));
 }
 
@@ -146,7 +150,7 @@ void THostaqUpdate::OnUpdateError(const std::string& group, const std::string& p
                                   const std::string& text) {
     const std::string line = FormatMsg(
         MsgHostResultLine, {group, provider, std::to_string(code), CleanText(text, MaxLoggedNetworkText)});
-    AddLog(LogError, line);
+    AddLog(LogError, line, {TLogEvent::UpdateFailed, group, "", IP, std::to_string(code)});
     UpdateReport().Append(line + "\r\n\r\n");
 }
 

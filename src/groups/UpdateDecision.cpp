@@ -39,7 +39,7 @@ TUpdateDecision NeedsUpdate(const std::string& path, const std::string& groupNam
     }
     if (ReadGroupResult(path, groupName) == ClassBlocked) {
         const std::string text = FormatMsg(MsgGroupBlocked, {groupName});
-        AddLog(LogError, text);
+        AddLog(LogError, text, {TLogEvent::GroupBlocked, groupName, "", currentAddress, ""});
         UpdateReport().Append(text + "\r\n\r\n");
         return {false, ClassBlocked};
     }
@@ -60,15 +60,17 @@ TUpdateDue AnyGroupNeedsUpdate(const std::string& path, const std::string& newAd
                                bool manual) {
     if (newAddress != lastAddress) {
         const std::string mode = Msg(manual ? MsgModeManual : MsgModeAutomatic);
-        return {true, FormatMsg(MsgIPChanges, {lastAddress, newAddress, mode})};
+        return {true,
+                FormatMsg(MsgIPChanges, {lastAddress, newAddress, mode}),
+                {TLogEvent::AddressChanged, "", "", newAddress, ""}};
     }
     for (const std::string& group : groupNames) {
         FixFutureLastUpdate(path, group);
         const bool enabled = Enabled(path, group);
         if (enabled && NewConfig(path, group))
-            return {true, Msg(MsgGroupsChanged)};
+            return {true, Msg(MsgGroupsChanged), {}};
         if (enabled && ReadGroupResult(path, group) != ClassBlocked && ReadGroupIP(path, group) != newAddress)
-            return {true, Msg(MsgGroupNeedsUpdate)};
+            return {true, Msg(MsgGroupNeedsUpdate), {}};
     }
     return {};
 }

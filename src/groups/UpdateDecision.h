@@ -1,6 +1,7 @@
 #pragma once
 
 #include "groups/UpdateResult.h"
+#include "log/Log.h"
 
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ TUpdateDecision NeedsUpdate(const std::string& path, const std::string& groupNam
 struct TUpdateDue {
     bool Due = false;
     std::string Reason;
+    TLogFields Fields; // what the reason's log entry is about
 };
 
 // Whether a check should start an update run: the address changed, or a group changed its

@@ -19,12 +19,13 @@ struct TPendingEntry {
     int Kind;
     std::string Text;
     bool ScreenOnly; // the report of a failed file write: it must not go to the file again
+    TLogFields Fields;
 };
 
 struct TLogger {
     std::recursive_mutex Mutex;
     TVemoListBoxLog List;
-    std::map<int, TLogSink> Sinks;
+    std::map<int, TLogRecordSink> Sinks;
     int NextSinkId = 1;
     std::string CurrentFileName;
     // The file whose failure was reported; cleared by the next entry that reaches its file.
@@ -48,12 +49,12 @@ void Deliver(TLogger& logger, const TPendingEntry& entry) {
         written = logger.List.AddLog(entry.Kind, entry.Text, fileError);
 
     // A copy: a sink may add or remove sinks.
-    std::vector<TLogSink> sinks;
+    std::vector<TLogRecordSink> sinks;
     for (const auto& [id, sink] : logger.Sinks)
         sinks.push_back(sink);
-    for (const TLogSink& sink : sinks) {
+    for (const TLogRecordSink& sink : sinks) {
         try {
-            sink(entry.Kind, entry.Text);
+            sink(entry.Kind, entry.Text, entry.Fields);
         } catch (...) {
             // A failing receiver must not stop the entry reaching the others.
         }
@@ -71,7 +72,7 @@ void Deliver(TLogger& logger, const TPendingEntry& entry) {
     logger.ReportedFailure = fileName;
     const std::string report = FormatMsg(MsgLogFileUnwritable, {fileName, fileError});
     std::fprintf(stderr, "%s\n", report.c_str());
-    logger.Pending.push_back({LogError, OneLineEntry(report), true});
+    logger.Pending.push_back({LogError, OneLineEntry(report), true, {}});
 }
 
 // Delivers every queued entry in order; entries logged meanwhile join the queue.
@@ -110,10 +111,14 @@ void AsDeliverer(TLogger& logger, const std::function<void()>& work) {
 } // namespace
 
 void AddLog(int kind, const std::string& text) {
+    AddLog(kind, text, TLogFields{});
+}
+
+void AddLog(int kind, const std::string& text, const TLogFields& fields) {
     try {
         TLogger& logger = Logger();
         std::lock_guard lock(logger.Mutex);
-        logger.Pending.push_back({kind, OneLineEntry(text), false});
+        logger.Pending.push_back({kind, OneLineEntry(text), false, fields});
         AsDeliverer(logger, [] {});
     } catch (...) {
     }
@@ -126,6 +131,11 @@ void WithLogHeld(const std::function<void()>& work) {
 }
 
 int AddLogSink(TLogSink sink) {
+    return AddLogRecordSink(
+        [sink = std::move(sink)](int kind, const std::string& text, const TLogFields&) { sink(kind, text); });
+}
+
+int AddLogRecordSink(TLogRecordSink sink) {
     TLogger& logger = Logger();
     std::lock_guard lock(logger.Mutex);
     const int id = logger.NextSinkId++;

@@ -20,11 +20,41 @@ namespace hostaq {
 // the sinks and on standard error, and is tried again with the next entry.
 void AddLog(int kind, const std::string& text);
 
+// What an entry reports, for receivers that file entries by their event (the journal's
+// MESSAGE_ID). Most entries report none.
+enum class TLogEvent {
+    None,
+    AddressChanged,
+    UpdateGood,
+    UpdateFailed,
+    GroupBlocked,
+    CheckFailed,
+    MonitorStarted,
+    MonitorStopped,
+};
+
+// The facts an entry is about, where it has them; empty fields are left out by receivers.
+struct TLogFields {
+    TLogEvent Event = TLogEvent::None;
+    std::string Group;
+    std::string Host;
+    std::string IP;
+    std::string Result;
+};
+
+// An entry with its facts: the text goes everywhere AddLog's does, the facts only to record
+// sinks.
+void AddLog(int kind, const std::string& text, const TLogFields& fields);
+
 // An extra receiver of every entry (the headless runner prints entries on standard output).
 // Returns an id for RemoveLogSink. Sinks run under the logger's lock: they may log, but must
 // not wait for another thread that logs.
 using TLogSink = std::function<void(int kind, const std::string& text)>;
 int AddLogSink(TLogSink sink);
+// A receiver of every entry with its facts (TLogFields). Same rules as AddLogSink; the id is
+// removed with RemoveLogSink.
+using TLogRecordSink = std::function<void(int kind, const std::string& text, const TLogFields& fields)>;
+int AddLogRecordSink(TLogRecordSink sink);
 void RemoveLogSink(int id);
 
 // The process-wide log list that AddLog fills and the main window shows.

@@ -29,7 +29,8 @@ void ApplyLogSettings(bool fileChanged, bool asService) {
     if (fileChanged)
         AddLog(LogProgram, Msg(MsgRotatingLog));
     else
-        AddLog(LogProgram, FormatMsg(asService ? MsgAppStartedAsService : MsgAppStarted, {AppTitle}));
+        AddLog(LogProgram, FormatMsg(asService ? MsgAppStartedAsService : MsgAppStarted, {AppTitle}),
+               {TLogEvent::MonitorStarted, "", "", "", ""});
 }
 
 bool RotateLogIfDue() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 
 namespace hostaq {
 
@@ -27,6 +28,14 @@ protected:
 private:
     void Run();
 };
+
+// Joins the threads of ended workers and unmaps their stacks (Start does it too). The memory
+// of a run's workers goes back to the system at the end of the run.
+void ReleaseWorkerStacks();
+
+// Called on the thread of the worker that ends while no other is live, once its stack is handed
+// in (the program's loop posts the release of stacks and heap from here). Empty: nothing.
+void SetWorkersEndedHook(std::function<void()> hook);
 
 // Workers started and not yet ended.
 std::size_t LiveWorkers();

@@ -37,6 +37,8 @@ public:
     void Attach(TEngine& engine);
     // The service's start: the start-up sequence after DelayStartServiceInt seconds.
     void StartService();
+    // The service's start-up sequence has run.
+    bool ServiceStarted() const { return serviceStart_ && serviceStart_->Started(); }
 
     TDialerLogic& Dialer() { return dialer_; }
     TSoftwareUpdate& SoftwareUpdate() { return softwareUpdate_; }

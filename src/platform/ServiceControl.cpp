@@ -242,7 +242,11 @@ std::string TServiceControl::BuildUnit(const std::string& programPath, const std
            "After=network-online.target\n"
            "\n"
            "[Service]\n"
-           "Type=simple\n"
+           // The monitor says when it is ready, reloading or stopping, and pings the watchdog
+           // from its loop: a loop that hangs is restarted.
+           "Type=notify\n"
+           "NotifyAccess=main\n"
+           "WatchdogSec=60\n"
            "User=" +
            EscapeSpecifiers(account.User) + "\nGroup=" + EscapeSpecifiers(account.Group) +
            "\nWorkingDirectory=" + EscapeSpecifiers(folder) + "\nExecStart=" + program + " --headless " +

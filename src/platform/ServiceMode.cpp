@@ -16,7 +16,7 @@ TServiceStart::TServiceStart(TEngine& engine, TGatedPresenter& gate) : engine_(e
 
 void TServiceStart::Begin() {
     engine_.SetIsService(true);
-    const int delay = std::clamp(ReadInteger(Keys::DelayStartServiceInt), 0, 600);
+    const int delay = ServiceStartDelay();
     if (delay == 0) {
         StartServiceTimer();
         return;
@@ -34,6 +34,10 @@ void TServiceStart::StartServiceTimer() {
     // The gate opens before the start-up sequence, whose first status shows the program ready.
     gate_.SetGateOpen(true);
     engine_.StartUpSequence();
+}
+
+int ServiceStartDelay() {
+    return std::clamp(ReadInteger(Keys::DelayStartServiceInt), 0, 600);
 }
 
 int RunServiceSwitch(bool install, const TServiceControl& control, const std::string& programPath,

@@ -34,6 +34,9 @@ private:
     bool started_ = false;
 };
 
+// The seconds the service's start-up sequence waits (DelayStartServiceInt clamped to 0..600).
+int ServiceStartDelay();
+
 // "install" and "uninstall" on the command line: performs the change and prints its message on the
 // terminal (standard output on success, standard error on failure). Returns the exit status.
 int RunServiceSwitch(bool install, const TServiceControl& control, const std::string& programPath,

@@ -2,6 +2,7 @@
 #include "ProgramRunner.h"
 
 #include "CaptureServer.h"
+#include "DatagramListener.h"
 #include "EnvGuard.h"
 #include "FakePppd.h"
 #include "ProviderServer.h"
@@ -331,6 +332,43 @@ TEST_F(TEndToEndTest, SighupReloadsTheCheckingInterval) {
     EXPECT_NE(p.Out().find("Hostaq Updater reloaded its settings"), std::string::npos);
     p.Signal(SIGTERM);
     EXPECT_EQ(p.Wait(), 0);
+}
+
+// Under a service manager the monitor says when it is ready, reloading and stopping, with the
+// status line, and pings the watchdog; the manager's socket is the test's own.
+TEST_F(TEndToEndTest, HeadlessTellsTheServiceManagerReadyReloadStopAndStatus) {
+    ShowAddress("203.0.113.8");
+    TDatagramListener manager(Dir.File("notify"));
+    std::vector<std::string> got;
+    {
+        TEnvGuard socket("NOTIFY_SOCKET", manager.Path());
+        TEnvGuard watchdog("WATCHDOG_USEC", "2000000");
+        THostaqProcess p(Dir.Path(), {"--headless", "./hostaq.ini"});
+        ASSERT_TRUE(p.WaitForOutput("Update result: No error")) << p.Out();
+        got = manager.WaitFor("WATCHDOG=1");
+        p.Signal(SIGHUP);
+        ASSERT_TRUE(p.WaitForOutput("reloaded its settings")) << p.Out();
+        p.Signal(SIGTERM);
+        EXPECT_EQ(p.Wait(), 0);
+        const std::vector<std::string> more = manager.WaitFor("STOPPING=1");
+        got.insert(got.end(), more.begin(), more.end());
+    }
+    auto index = [&](const std::string& prefix, const std::string& part = "") {
+        for (std::size_t i = 0; i < got.size(); ++i)
+            if (got[i].rfind(prefix, 0) == 0 && got[i].find(part) != std::string::npos)
+                return static_cast<long>(i);
+        return -1L;
+    };
+    const long ready = index("READY=1\nSTATUS=Current IP ");
+    const long reloading = index("RELOADING=1\nMONOTONIC_USEC=");
+    const long readyAgain = index("READY=1\nSTATUS=Current IP 203.0.113.8; last update ");
+    const long stopping = index("STOPPING=1");
+    ASSERT_GE(ready, 0);
+    EXPECT_GT(reloading, ready);
+    EXPECT_GT(readyAgain, reloading);
+    EXPECT_GT(stopping, readyAgain);
+    EXPECT_GE(index("STATUS=Current IP 203.0.113.8; last update ", " good; next check "), 0);
+    EXPECT_GE(index("WATCHDOG=1"), 0);
 }
 
 // A dial-up line whose pppd always fails.

@@ -283,3 +283,34 @@ TEST_F(UpdateRunTest, SecureRequestHonoursVerifyCertificate) {
 }
 
 } // namespace
+
+namespace {
+
+// What reached a record sink: the event, group, host, address and result of each entry.
+struct TRecords {
+    TRecords()
+        : id(AddLogRecordSink([this](int, const std::string&, const TLogFields& f) {
+              if (f.Event != TLogEvent::None)
+                  Got.push_back({f.Event, f.Group, f.Host, f.IP, f.Result});
+          })) {}
+    ~TRecords() { RemoveLogSink(id); }
+    std::vector<std::tuple<TLogEvent, std::string, std::string, std::string, std::string>> Got;
+    int id;
+};
+
+TEST_F(UpdateRunTest, EntriesCarryTheGroupHostAddressAndResultOfEachOutcome) {
+    TRecords records;
+    SavePlain("G", Group({"a", "b", "c"}));
+    Provider.SetHostLine("b", "nochg 192.0.2.1");
+    Provider.SetHostLine("c", "nohost");
+    Send("G");
+    SavePlain("NoPass", Group({"a"}, "joe", ""));
+    Send("NoPass");
+    using T = std::tuple<TLogEvent, std::string, std::string, std::string, std::string>;
+    EXPECT_EQ(records.Got, (std::vector<T>{{TLogEvent::UpdateGood, "G", "a", "192.0.2.1", "good"},
+                                           {TLogEvent::UpdateGood, "G", "b", "192.0.2.1", "nochg"},
+                                           {TLogEvent::UpdateFailed, "G", "c", "192.0.2.1", "nohost"},
+                                           {TLogEvent::GroupBlocked, "NoPass", "", "192.0.2.1", ""}}));
+}
+
+} // namespace

@@ -88,7 +88,9 @@ TEST_F(ServiceControlTest, InstallWritesTheUnitAndEnablesIt) {
               "After=network-online.target\n"
               "\n"
               "[Service]\n"
-              "Type=simple\n"
+              "Type=notify\n"
+              "NotifyAccess=main\n"
+              "WatchdogSec=60\n"
               "User=" +
                   UserName(me->pw_uid) + "\nGroup=" + GroupName(me->pw_gid) +
                   "\n"
