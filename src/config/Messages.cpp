@@ -19,6 +19,15 @@ constexpr TBuiltIn BuiltIn[] = {
 #include "config/MessagesTable.inc"
 };
 
+// Every built-in identifier has its place in the table; one outside it would be written past its end.
+constexpr bool AllInRange() {
+    for (const TBuiltIn& m : BuiltIn)
+        if (m.Id < MsgFirst || m.Id > MsgLast)
+            return false;
+    return true;
+}
+static_assert(AllInRange(), "Messages.txt holds an identifier outside MsgFirst..MsgLast");
+
 // A language file's message is read into a 350-byte buffer.
 constexpr std::size_t MaxLanguageText = 349;
 
@@ -65,6 +74,9 @@ bool LoadMessages(const std::string& languageFile) {
             value.resize(MaxLanguageText);
         loaded[static_cast<std::size_t>(id - MsgFirst)] = std::move(value);
     }
+    for (const TBuiltIn& m : BuiltIn)
+        if (m.Id > MsgLanguageLast && loaded[static_cast<std::size_t>(m.Id - MsgFirst)].empty())
+            loaded[static_cast<std::size_t>(m.Id - MsgFirst)] = m.Text;
     std::lock_guard lock(TableMutex);
     Table() = std::move(loaded);
     return true;

@@ -6,11 +6,13 @@
 
 namespace hostaq {
 
-// The message table: texts 10001 to 10449. The program's own texts are compiled in from
-// Messages.txt; a language file HostaqLang.ini in the current folder (section "Messages", keys
-// "10001" ... "10449") replaces all of them, and a message it lacks is then empty.
+// The message table: texts 10001 to 10449, and this program's own additions up to 10699. The
+// program's own texts are compiled in from Messages.txt; a language file HostaqLang.ini in the
+// current folder (section "Messages", keys "10001" ... "10449") replaces all of them, and a
+// message it lacks is then empty. An addition the language file lacks keeps its built-in text.
 inline constexpr int MsgFirst = 10001;
-inline constexpr int MsgLast = 10449;
+inline constexpr int MsgLanguageLast = 10449;
+inline constexpr int MsgLast = 10699;
 
 inline constexpr int MsgCannotCreateIni = 10449;
 inline constexpr int MsgUnableToWrite = 10437;

@@ -103,6 +103,7 @@ TEST(MessagesTest, BuiltInTableLanguageFileAndFormatting) {
     EXPECT_EQ(Msg(10449), "Kann Hostaq.ini nicht anlegen.");
     EXPECT_EQ(Msg(10200), "");
     EXPECT_EQ(Msg(10201).size(), 349u);
+    EXPECT_EQ(Msg(10637), "The service does not run on %s: %s.") << "an addition no language file knows";
     ResetMessages();
     EXPECT_EQ(Msg(10449), "Cannot create Hostaq.ini file.");
 }
