@@ -23,8 +23,6 @@ int CheckedCount(const std::vector<THostRow>& rows);
 // The index of the system in the host prompt's drop-down: 0 to 2; any other text counts as hostaq.
 int SystemIndex(const std::string& system);
 
-
-
 // The values of the editor's controls.
 struct TAccountValues {
     std::string Name;
@@ -105,5 +103,11 @@ void WriteProviderHistory(TIniDocument& doc, const std::string& provider);
 // (reported already; the file is then as it was).
 bool SaveAccount(const std::string& path, const std::string& openingName, const TGroupSavePlan& plan,
                  const std::string& provider, bool providerEdition);
+
+// The arguments of the editor (Options/Editor) for a profile file: the editor's own parameters,
+// then the file by its absolute path, so a name that begins with "-" or "+" can never be read as
+// an option of the editor.
+std::vector<std::string> ProfileEditorArguments(const std::string& editorParameters,
+                                                const std::string& profile);
 
 } // namespace hostaq

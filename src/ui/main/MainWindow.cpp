@@ -7,6 +7,7 @@
 #include "config/Version.h"
 #include "engine/Engine.h"
 #include "log/Log.h"
+#include "net/ChildProcess.h"
 #include "platform/ServiceControl.h"
 #include "ui/common/Desktop.h"
 #include "ui/common/PasswordDlg.h"
@@ -76,6 +77,10 @@ void RunWithPkexec(const QStringList& arguments, std::function<void(int, const Q
     }
     auto* process = new QProcess;
     process->setProcessChannelMode(QProcess::MergedChannels);
+    // pkexec begins as every program the system starts: the default signal mask and
+    // dispositions (the window's thread blocks the stop signals) and only its standard
+    // descriptors.
+    process->setChildProcessModifier([] { ResetChildState(); });
     QObject::connect(process, &QProcess::finished, process,
                      [process, done](int code, QProcess::ExitStatus status) {
                          done(status == QProcess::NormalExit ? code : -1,
