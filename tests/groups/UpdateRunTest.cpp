@@ -87,13 +87,12 @@ TEST_F(UpdateRunTest, BadauthForTwoHostsIsStoredUnderTheGroupAndBlocks) {
     EXPECT_EQ(Get("G", "IP"), "<none>");
 }
 
-// Counts the writes of one file: replaces (a rename onto its name) and rewrites in place.
+// Counts the replaces of one file: a rename onto its name.
 class TFileWrites {
 public:
     explicit TFileWrites(const std::string& path)
         : name_(std::filesystem::path(path).filename().string()), fd_(::inotify_init1(IN_NONBLOCK)) {
-        ::inotify_add_watch(fd_, std::filesystem::path(path).parent_path().c_str(),
-                            IN_MOVED_TO | IN_CLOSE_WRITE);
+        ::inotify_add_watch(fd_, std::filesystem::path(path).parent_path().c_str(), IN_MOVED_TO);
     }
     ~TFileWrites() { ::close(fd_); }
     TFileWrites(const TFileWrites&) = delete;
