@@ -124,7 +124,8 @@ protected:
     }
     // The page is read on a worker: its outcome arrives through the main thread's loop.
     void Settle(const TSoftwareUpdate& update) {
-        ASSERT_TRUE(loop_.PumpUntil([&] { return update.ChecksInProgress() == 0; }, 10000));
+        ASSERT_TRUE(
+            loop_.PumpUntil([&] { return update.ChecksInProgress() == 0 && LiveWorkers() == 0; }, 10000));
     }
 
     TPlatformConfig config_;
