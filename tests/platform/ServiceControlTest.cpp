@@ -335,14 +335,14 @@ void MakeFolder(const std::string& path, uid_t uid, gid_t gid, unsigned mode) {
 TEST_F(ServiceControlTest, TrustWalkNamesTheFirstUnsafeComponent) {
     test::TLocalUser alice("alice");
     test::TLocalUser mallory("mall");
-    if (!alice.Ok() || !mallory.Ok())
+    if (!alice.Made() || !mallory.Made())
         GTEST_SKIP() << "needs root to make two local users";
     const std::string base = dir_.File("tree");
     MakeFolder(base, 0, 0, 0755);
 
     // root's configuration below a folder alice owns: she could rename the folder away and put
     // her own file with her own programs in its place.
-    MakeFolder(base + "/home/alice", alice.Uid, alice.Gid, 0755);
+    MakeFolder(base + "/home/alice", alice.Uid(), alice.Gid(), 0755);
     ::chmod((base + "/home").c_str(), 0755);
     MakeFolder(base + "/home/alice/hostaq", 0, 0, 0755);
     WriteFileText(base + "/home/alice/hostaq/hostaq.ini", "");
@@ -355,7 +355,7 @@ TEST_F(ServiceControlTest, TrustWalkNamesTheFirstUnsafeComponent) {
 
     // Group-writable without the sticky bit, for a group mallory is in.
     MakeFolder(base + "/shared/conf", 0, 0, 0755);
-    ASSERT_EQ(::chown((base + "/shared").c_str(), 0, mallory.Gid), 0);
+    ASSERT_EQ(::chown((base + "/shared").c_str(), 0, mallory.Gid()), 0);
     ASSERT_EQ(::chmod((base + "/shared").c_str(), 0775), 0);
     WriteFileText(base + "/shared/conf/hostaq.ini", "");
     cases.push_back({base + "/shared/conf/hostaq.ini",
@@ -367,7 +367,7 @@ TEST_F(ServiceControlTest, TrustWalkNamesTheFirstUnsafeComponent) {
     MakeFolder(base + "/acl/conf", 0, 0, 0755);
     ::chmod((base + "/acl").c_str(), 0755);
     WriteFileText(base + "/acl/conf/hostaq.ini", "");
-    ASSERT_EQ(std::system(("setfacl -m u:" + mallory.Name + ":rwx '" + base + "/acl'").c_str()), 0)
+    ASSERT_EQ(std::system(("setfacl -m u:" + mallory.Name() + ":rwx '" + base + "/acl'").c_str()), 0)
         << "setfacl (Debian's acl) is needed";
     cases.push_back(
         {base + "/acl/conf/hostaq.ini", "an access control entry of " + base + "/acl lets another user"});
@@ -375,7 +375,7 @@ TEST_F(ServiceControlTest, TrustWalkNamesTheFirstUnsafeComponent) {
     // A link on the way that mallory owns: she could point it at a tree of hers.
     MakeFolder(base + "/links", 0, 0, 0755);
     ASSERT_EQ(::symlink(Folder().c_str(), (base + "/links/cfg").c_str()), 0);
-    ASSERT_EQ(::lchown((base + "/links/cfg").c_str(), mallory.Uid, mallory.Gid), 0);
+    ASSERT_EQ(::lchown((base + "/links/cfg").c_str(), mallory.Uid(), mallory.Gid()), 0);
     cases.push_back(
         {base + "/links/cfg/hostaq.ini", "the symbolic link " + base + "/links/cfg belongs to another user"});
 
@@ -398,7 +398,7 @@ TEST_F(ServiceControlTest, TrustWalkNamesTheFirstUnsafeComponent) {
 // service runs as.
 TEST_F(ServiceControlTest, TrustWalkAcceptsRootsFoldersAndTheOwnersConfigFolder) {
     test::TLocalUser alice("alice");
-    if (!alice.Ok())
+    if (!alice.Made())
         GTEST_SKIP() << "needs root to make a local user";
     const std::string etc = dir_.File("etc/hostaq");
     MakeFolder(dir_.File("etc"), 0, 0, 0755);
@@ -409,19 +409,19 @@ TEST_F(ServiceControlTest, TrustWalkAcceptsRootsFoldersAndTheOwnersConfigFolder)
     EXPECT_TRUE(system.Ok) << system.Message;
     EXPECT_THAT(ReadFileText(UnitFile()), HasSubstr("\nUser=root\n"));
 
-    const std::string home = dir_.File("home/" + alice.Name);
+    const std::string home = dir_.File("home/" + alice.Name());
     MakeFolder(dir_.File("home"), 0, 0, 0755);
-    MakeFolder(home, alice.Uid, alice.Gid, 0700);
-    MakeFolder(home + "/.config", alice.Uid, alice.Gid, 0700);
-    MakeFolder(home + "/.config/Vemo Solution", alice.Uid, alice.Gid, 0755);
+    MakeFolder(home, alice.Uid(), alice.Gid(), 0700);
+    MakeFolder(home + "/.config", alice.Uid(), alice.Gid(), 0700);
+    MakeFolder(home + "/.config/Vemo Solution", alice.Uid(), alice.Gid(), 0755);
     const std::string folder = home + "/.config/Vemo Solution/Hostaq Updater";
-    MakeFolder(folder, alice.Uid, alice.Gid, 0755);
+    MakeFolder(folder, alice.Uid(), alice.Gid(), 0755);
     WriteFileText(folder + "/hostaq.ini", "");
-    ASSERT_EQ(::chown((folder + "/hostaq.ini").c_str(), alice.Uid, alice.Gid), 0);
+    ASSERT_EQ(::chown((folder + "/hostaq.ini").c_str(), alice.Uid(), alice.Gid()), 0);
     ::chmod((folder + "/hostaq.ini").c_str(), 0600);
     const TServiceResult user = Control().Install(Program(), folder + "/hostaq.ini");
     EXPECT_TRUE(user.Ok) << user.Message;
-    EXPECT_THAT(ReadFileText(UnitFile()), HasSubstr("\nUser=" + alice.Name + "\n"));
+    EXPECT_THAT(ReadFileText(UnitFile()), HasSubstr("\nUser=" + alice.Name() + "\n"));
 }
 
 // The service runs the program as the account: a program, or its folder, that others may

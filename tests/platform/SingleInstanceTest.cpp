@@ -209,9 +209,9 @@ TEST(SingleInstanceTest, TheProgramRunsOnce) {
 
 // A reload request goes only to a monitor whose mark the running user or the configuration's
 // owner made: anyone else who can write the folder could otherwise aim SIGHUP at a process.
-TEST(MonitorLockTest, ReloadFollowsOnlyAMarkOfTheRunningUserOrTheConfigurationsOwner) {
+TEST(MonitorReloadTest, ReloadFollowsOnlyAMarkOfTheRunningUserOrTheConfigurationsOwner) {
     test::TLocalUser mallory("mall");
-    if (!mallory.Ok())
+    if (!mallory.Made())
         GTEST_SKIP() << "needs root to make a local user";
     TTempDir dir;
     const std::string config = dir.File("hostaq.ini");
@@ -232,7 +232,7 @@ TEST(MonitorLockTest, ReloadFollowsOnlyAMarkOfTheRunningUserOrTheConfigurationsO
     const int held = ::open(mark.c_str(), O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
 
-    ASSERT_EQ(::chown(mark.c_str(), mallory.Uid, mallory.Gid), 0);
+    ASSERT_EQ(::chown(mark.c_str(), mallory.Uid(), mallory.Gid()), 0);
     TReloadRequest request = RequestMonitorReload(config);
     EXPECT_EQ(request.Pid, 0);
     EXPECT_FALSE(request.Sent);
