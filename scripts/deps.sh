@@ -14,6 +14,8 @@ packages=(
   xvfb xauth trayer xdotool x11-utils fonts-dejavu-core
   # systemd-analyze, which checks the generated service unit
   systemd
+  # setfacl, for the tests of what a service trusts
+  acl
   # building the Debian packages and checking them
   dpkg-dev lintian desktop-file-utils appstream man-db
 )

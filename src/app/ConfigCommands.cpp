@@ -2,6 +2,7 @@
 
 #include "app/HeadlessPresenter.h"
 #include "app/MonitorCommands.h"
+#include "app/PasswordPrompt.h"
 #include "config/ConfigPath.h"
 #include "config/IniFile.h"
 #include "config/Messages.h"
@@ -30,14 +31,6 @@ constexpr int MsgGroupNameTaken = 10122;
 constexpr int MsgTooManyHosts = 10435;
 constexpr int MsgOnlyFirstHosts = 10436;
 constexpr int MsgEnterProfileFile = 10251;
-
-bool ReadLine(std::istream& in, std::string& line) {
-    if (!std::getline(in, line))
-        return false;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return true;
-}
 
 // The editor's messages break lines with CR; on a terminal that is a line feed.
 std::string ForTerminal(std::string text) {
@@ -75,9 +68,9 @@ int RunDumpConfig(const TCommandLine& cl) {
     return status;
 }
 
-int RunScramble(std::istream& in, std::ostream& out, std::ostream& err) {
+int RunScramble(std::istream& in, std::ostream& out, std::ostream& err, int terminalFd) {
     std::string line;
-    if (!ReadLine(in, line)) {
+    if (!ReadPasswordLine(in, terminalFd, err, "Text to scramble: ", line)) {
         err << "hostaq: --scramble reads the text to scramble from standard input\n";
         return ExitFailure;
     }
@@ -85,7 +78,8 @@ int RunScramble(std::istream& in, std::ostream& out, std::ostream& err) {
     return ExitSuccess;
 }
 
-int RunGroupAdd(const TCommandLine& cl, std::istream& in, std::ostream& out, std::ostream& err) {
+int RunGroupAdd(const TCommandLine& cl, std::istream& in, std::ostream& out, std::ostream& err,
+                int terminalFd) {
     int type = -1;
     for (int t : {SystemHostaq, SystemStatdns, SystemCustom})
         if (cl.GroupSystem == SystemName(t))
@@ -103,7 +97,7 @@ int RunGroupAdd(const TCommandLine& cl, std::istream& in, std::ostream& out, std
     };
 
     std::string password;
-    ReadLine(in, password);
+    ReadPasswordLine(in, terminalFd, err, "Password for " + cl.GroupUser + ": ", password);
     // Taken as given: a name with blanks at its ends is refused, not silently changed.
     const std::string& name = cl.GroupName;
     if (const std::string why = CheckGroupName(name); !why.empty())

@@ -50,7 +50,9 @@ public:
         platform_.Attach(*engine_);
         window_.Attach(*engine_);
         window_.OnCancelDial = [this] { platform_.Dialer().CancelDial(); };
-        window_.OnAboutCheck = [this] { platform_.SoftwareUpdate().AboutCheck(); };
+        window_.OnAboutCheck = [this](std::function<void()> done) {
+            platform_.SoftwareUpdate().AboutCheck(std::move(done));
+        };
         window_.OnTerminate = [this] { loop_.Quit(0); };
 
         sigset_t set;
@@ -68,6 +70,8 @@ public:
         notifier_.reset();
         if (signalFd_ >= 0)
             ::close(signalFd_);
+        // A version check still reading its page ends now; the others finish what they do.
+        platform_.SoftwareUpdate().Cancel();
         // A worker may still wait for the main thread: keep serving it while waiting.
         loop_.WaitWhile([] { return LiveWorkers() > 0; }, WorkerWaitMs);
         loop_.Close();

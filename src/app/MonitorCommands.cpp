@@ -67,6 +67,8 @@ public:
             loop_.WatchReadable(signalFd_, [this] { OnSignal(); });
     }
     ~TMonitorSession() {
+        // A version check still reading its page ends now; the others finish what they do.
+        platform_.SoftwareUpdate().Cancel();
         // A worker may still wait for the main thread: keep serving it while waiting.
         loop_.WaitWhile([] { return LiveWorkers() > 0; }, WorkerWaitMs);
         loop_.Close();
@@ -163,6 +165,11 @@ void BlockStopSignals() {
     ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
+void UnblockStopSignals() {
+    const sigset_t set = MonitorSignals();
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
 bool PrepareProgram(const TCommandLine& cl) {
     InstallLogging();
     SetErrorReporter([](const std::string& text) {
@@ -184,6 +191,10 @@ int RunHeadless(const TCommandLine& cl) {
     // application one instance runs at a time: the next asks it to show itself and ends.
     const TServiceControl service;
     const bool isService = service.IsThisProcessTheService();
+    // The service trusts its configuration and program: a tree that became unsafe since the
+    // install is not run on.
+    if (isService && !ServiceTreeIsSafe(ProgramPath(), ConfigPath()))
+        return ExitFailure;
     TSingleInstance instance;
     if (!isService && cl.Command == TCommand::Gui && !ApplySingleInstanceRule(instance))
         return ExitSuccess;

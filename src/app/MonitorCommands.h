@@ -22,6 +22,8 @@ bool PrepareProgram(const TCommandLine& cl);
 // Blocks SIGTERM, SIGINT and SIGHUP in the calling thread, before any other thread exists, so
 // that every thread inherits the mask and the monitor's loop alone receives them (signalfd).
 void BlockStopSignals();
+// The one-shot commands: the stop signals end the program as they end any other.
+void UnblockStopSignals();
 
 // hostaq --headless [CONFIG]: the monitor without a window until SIGTERM or SIGINT. The first
 // signal takes the stop path (a run or check in progress finishes first; a pending dial is

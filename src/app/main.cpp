@@ -14,13 +14,11 @@
 #include <iostream>
 #include <malloc.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 int main(int argc, char** argv) {
     using namespace hostaq;
-    // Before any thread exists, so that only the monitor's loop receives the stop and reload
-    // signals.
-    BlockStopSignals();
     // Each update run starts one worker per group; with an arena per worker the freed memory of
     // a run stays scattered over many heaps. Two arenas keep the monitor small between runs.
     mallopt(M_ARENA_MAX, 2);
@@ -30,6 +28,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "hostaq: %s\n%s", cl.Error.c_str(), UsageText().c_str());
         return ExitUsage;
     }
+    // The monitor (tray, headless, one run) turns the stop and reload signals into its stop path:
+    // they are blocked before any thread exists, so that only its loop receives them. Every other
+    // command takes them as any program does, even when started with them blocked.
+    if (cl.Command == TCommand::Gui || cl.Command == TCommand::Headless || cl.Command == TCommand::Once)
+        BlockStopSignals();
+    else
+        UnblockStopSignals();
     switch (cl.Command) {
     case TCommand::Version:
         std::printf("%s\n", BuildUserAgent().c_str());
@@ -62,9 +67,9 @@ int main(int argc, char** argv) {
     case TCommand::DumpConfig:
         return RunDumpConfig(cl);
     case TCommand::Scramble:
-        return RunScramble(std::cin, std::cout, std::cerr);
+        return RunScramble(std::cin, std::cout, std::cerr, STDIN_FILENO);
     case TCommand::GroupAdd:
-        return RunGroupAdd(cl, std::cin, std::cout, std::cerr);
+        return RunGroupAdd(cl, std::cin, std::cout, std::cerr, STDIN_FILENO);
     case TCommand::Status:
         return RunStatus(cl, std::cout, std::cerr);
     case TCommand::Install:

@@ -30,6 +30,7 @@ constexpr bool InTable(int id) {
     return (id >= MsgFirst && id <= MsgLast) || (id >= MsgLaterFirst && id <= MsgLaterLast);
 }
 
+// Every built-in identifier has its place in the table; one outside it would be written past its end.
 constexpr bool BuiltInInRange() {
     for (const TBuiltIn& m : BuiltIn)
         if (!InTable(m.Id))

@@ -42,34 +42,42 @@ void TVemoDynAccUpdate::Execute() {
 }
 
 void TVemoDynAccUpdate::Deliver(const THttpResult& result) {
-    if (!result.Ok)
+    if (!result.Ok) {
         WorstClass = ClassWinsock;
-    if (OnRequestDone)
-        Synchronize([this] { OnRequestDone(*this, GroupName); });
+        ErrorCode = result.ErrorCode & 0xFFFF;
+        ErrorText = result.ErrorText;
+    }
+    TAnswer answer;
     if (result.Ok) {
         TAnswerRules rules;
         rules.Standard = IsStandardServer(URL, UpdateHost);
         rules.Profile = ResultStrings;
         rules.StripHtml = StripHtml;
-        const TAnswer answer = InterpretAnswer(result.Lines, HostList(), GroupName, rules);
-        for (const THostResult& r : answer.Results) {
-            CurrentHost = r.Host;
-            CurrentLine = r.Line;
-            Interpretation = r.Interpretation;
-            CurrentClass = r.Class;
-            ReturnKeyword = r.Keyword;
-            if (OnHostResult)
-                Synchronize([this, &r] { OnHostResult(*this, GroupName, Provider, r); });
-            WorstClass = std::max(WorstClass, r.Class);
-        }
-    } else {
-        ErrorCode = result.ErrorCode & 0xFFFF;
-        ErrorText = result.ErrorText;
-        if (OnUpdateError)
-            Synchronize([this] { OnUpdateError(*this, GroupName, Provider, ErrorCode, ErrorText); });
+        answer = InterpretAnswer(result.Lines, HostList(), GroupName, rules);
+        DroppedLines = answer.DroppedLines;
     }
-    if (OnUpdateDone)
-        Synchronize([this] { OnUpdateDone(*this, GroupName, WorstClass); });
+    // The whole answer is one event of the main thread: nothing else runs between its results
+    // and its end, so its handlers may store it in one pass.
+    Synchronize([this, &result, &answer] {
+        if (OnRequestDone)
+            OnRequestDone(*this, GroupName);
+        if (result.Ok) {
+            for (const THostResult& r : answer.Results) {
+                CurrentHost = r.Host;
+                CurrentLine = r.Line;
+                Interpretation = r.Interpretation;
+                CurrentClass = r.Class;
+                ReturnKeyword = r.Keyword;
+                if (OnHostResult)
+                    OnHostResult(*this, GroupName, Provider, r);
+                WorstClass = std::max(WorstClass, r.Class);
+            }
+        } else if (OnUpdateError) {
+            OnUpdateError(*this, GroupName, Provider, ErrorCode, ErrorText);
+        }
+        if (OnUpdateDone)
+            OnUpdateDone(*this, GroupName, WorstClass);
+    });
 }
 
 } // namespace hostaq

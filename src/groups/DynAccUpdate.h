@@ -13,7 +13,8 @@ namespace hostaq {
 
 // The worker of one group's update request: one request carrying all the group's hostnames, its
 // answer interpreted line by line. Create it with new, set its fields, Start() it; it frees
-// itself after its last event. Every event runs on the main thread while the worker waits.
+// itself after its last event. Every event runs on the main thread while the worker waits; the
+// events of one answer (request done, each result or the error, done) run as one.
 // The base class's OnDone is not used: the events below say everything.
 class TVemoDynAccUpdate : public THttpWorker {
 public:
@@ -48,6 +49,8 @@ public:
     UpdateResultClass CurrentClass = ClassNoError;
     std::string ReturnKeyword;
     UpdateResultClass WorstClass = ClassNoError;
+    // Answer lines past the group's host count, dropped (see InterpretAnswer).
+    std::size_t DroppedLines = 0;
 
     // The request completed at the transport level, or failed; before the answer is read.
     std::function<void(TVemoDynAccUpdate& sender, const std::string& group)> OnRequestDone;

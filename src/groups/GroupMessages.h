@@ -29,6 +29,9 @@ inline constexpr int MsgWait = 10231;
 inline constexpr int MsgFatal = 10232;
 inline constexpr int MsgUpdateSuccessful = 10233;
 
+// An answer longer than the group: "%s: ... %s lines ... dropped".
+inline constexpr int MsgAnswerLinesDropped = 10638;
+
 // Log lines and report blocks.
 inline constexpr int MsgHostResultLine = 10234; // "%s [%s]: %s (%s)"
 inline constexpr int MsgReportPair = 10235;     // "%s: %s"

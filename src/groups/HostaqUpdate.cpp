@@ -113,10 +113,14 @@ void THostaqUpdate::StartUpdate(const std::string& address, const std::string& g
         if (*alive)
             OnUpdateError(group, provider, code, text);
     };
-    worker->OnUpdateDone = [this, alive](TVemoDynAccUpdate&, const std::string& group,
+    worker->OnUpdateDone = [this, alive](TVemoDynAccUpdate& sender, const std::string& group,
                                          UpdateResultClass worst) {
-        if (*alive)
-            OnUpdateDone(group, worst);
+        if (!*alive)
+            return;
+        if (sender.DroppedLines > 0)
+            AddLog(LogWarning,
+                   FormatMsg(MsgAnswerLinesDropped, {group, std::to_string(sender.DroppedLines)}));
+        OnUpdateDone(group, worst);
     };
     worker->Start();
 }
@@ -128,13 +132,8 @@ void THostaqUpdate::MarkDone(UpdateResultClass code) {
 void THostaqUpdate::OnHostResult(const std::string& group, const std::string& provider,
                                  const THostResult& r) {
     const bool storable = StorableResultKey(r.Host);
-    IniUpdate(path_, [&](TIniDocument& doc) {
-        doc.WriteString(group, "ReturnStr", r.Line);
-        if (storable)
-            doc.WriteString(group, r.Host, r.Keyword);
-        doc.WriteBool(group, "NewConfig", false);
-        return true;
-    });
+    // Stored with the request's end, in one pass of the file.
+    pending_.push_back({group, r.Line, storable ? r.Host : std::string(), r.Keyword});
     if (!storable)
         AddLog(LogWarning, FormatMsg(MsgResultKeyRefused, {r.Host, group}));
     // A result below the retry class is a success: the group's address and stamp are stored.
@@ -155,7 +154,15 @@ void THostaqUpdate::OnUpdateError(const std::string& group, const std::string& p
 }
 
 void THostaqUpdate::OnUpdateDone(const std::string& group, UpdateResultClass worst) {
+    std::vector<TPendingResult> results;
+    results.swap(pending_);
     IniUpdate(path_, [&](TIniDocument& doc) {
+        for (const TPendingResult& r : results) {
+            doc.WriteString(r.Group, "ReturnStr", r.Line);
+            if (!r.Key.empty())
+                doc.WriteString(r.Group, r.Key, r.Keyword);
+            doc.WriteBool(r.Group, "NewConfig", false);
+        }
         if (worst < ClassRetry) {
             doc.WriteString(group, "LastUpdate", EncodeStamp(Now()));
             doc.WriteString(group, "IP", IP);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace hostaq {
 
@@ -44,7 +45,8 @@ public:
     // is not sent).
     std::function<void(THostaqUpdate& sender)> OnDone;
 
-    // The worker's events.
+    // The worker's events. A result is logged and reported at once and stored with the end of
+    // the request, so one answer is one pass of the file.
     void OnHostResult(const std::string& group, const std::string& provider, const THostResult& result);
     void OnUpdateError(const std::string& group, const std::string& provider, int code,
                        const std::string& text);
@@ -53,7 +55,15 @@ public:
 private:
     void Finish(UpdateResultClass result);
 
+    struct TPendingResult {
+        std::string Group;
+        std::string Line;
+        std::string Key; // the host's result key; empty when the host cannot name one
+        std::string Keyword;
+    };
+
     std::string path_;
+    std::vector<TPendingResult> pending_;
     // Cleared when the controller goes away; the worker's events look at it on the main thread.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

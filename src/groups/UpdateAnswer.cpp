@@ -52,7 +52,9 @@ TAnswer InterpretAnswer(const std::vector<std::string>& lines, const std::vector
         return answer;
     if (rules.Standard) {
         const bool mapped = hosts.size() == lines.size();
-        for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::size_t kept = std::min(lines.size(), std::max<std::size_t>(hosts.size(), 1));
+        answer.DroppedLines = lines.size() - kept;
+        for (std::size_t i = 0; i < kept; ++i) {
             const TLineResult c = ClassifyReturnLine(lines[i]);
             answer.Results.push_back(
                 {mapped ? hosts[i] : groupName, lines[i], c.Interpretation, c.Keyword, c.Class});

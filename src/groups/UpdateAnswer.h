@@ -22,6 +22,8 @@ struct THostResult {
 struct TAnswer {
     std::vector<THostResult> Results;
     UpdateResultClass WorstClass = ClassNoError;
+    // Lines past the group's host count (at least one), not reported.
+    std::size_t DroppedLines = 0;
 };
 
 // True when the request goes to the standard update server (the hosts compare exactly, ports
@@ -36,7 +38,9 @@ struct TAnswerRules {
 };
 
 // Interprets the lines of an answer. Standard: line i belongs to host i when the counts agree,
-// else every line is reported under the group name. Profile: one result for the first host, from
+// else the lines are reported under the group name; an answer yields at most as many results as
+// the group has hosts (at least one), so a long answer cannot multiply the work: further lines
+// are dropped and counted. Profile: one result for the first host, from
 // the first line that holds the success, warning or error text (in that order), or the last
 // line with class 3 when none does. No lines: no results and class 0.
 TAnswer InterpretAnswer(const std::vector<std::string>& lines, const std::vector<std::string>& hosts,

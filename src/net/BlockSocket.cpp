@@ -3,6 +3,8 @@
 #include "net/Base64.h"
 #include "net/NetErrors.h"
 
+#include "config/Clock.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -55,6 +57,19 @@ TTCPBlockSocket::TTCPBlockSocket() {
 
 TTCPBlockSocket::~TTCPBlockSocket() {
     CloseSocket();
+}
+
+void TTCPBlockSocket::SetDeadline(int ms) {
+    deadlineMs_ = std::max(ms, 0);
+    deadlineSteady_ = TSteady::now() + std::chrono::milliseconds(deadlineMs_);
+    deadlineClockMs_ = Now().Msecs() + deadlineMs_;
+}
+
+bool TTCPBlockSocket::DeadlinePassed() {
+    if (deadlineMs_ <= 0 || (TSteady::now() < deadlineSteady_ && Now().Msecs() < deadlineClockMs_))
+        return false;
+    Fail(WsaETimedOut, "the whole exchange took longer than " + std::to_string(deadlineMs_ / 1000) + " s");
+    return true;
 }
 
 bool TTCPBlockSocket::Fail(int code, std::string reason) {
@@ -135,8 +150,12 @@ bool TTCPBlockSocket::ConnectDirect(const std::string& host, const std::string& 
             // No time-out of our own: the kernel gives up on an unanswered connect.
             bool ready = false;
             while (!ready) {
-                if (StopFlag.exchange(false)) {
+                if (Stopped()) {
                     error = WsaEConnAborted;
+                    break;
+                }
+                if (DeadlinePassed()) {
+                    error = WsaETimedOut;
                     break;
                 }
                 pollfd p{fd, POLLOUT, 0};
@@ -160,11 +179,11 @@ bool TTCPBlockSocket::ConnectDirect(const std::string& host, const std::string& 
         }
         ::close(fd);
         fd_ = -1;
-        if (error == WsaEConnAborted)
+        if (error == WsaEConnAborted || (error == WsaETimedOut && !errorReason_.empty()))
             break;
     }
     freeaddrinfo(list);
-    return Fail(error);
+    return Fail(error, error == WsaETimedOut ? errorReason_ : std::string());
 }
 
 bool TTCPBlockSocket::OpenTunnel(const std::string& host, const std::string& port) {
@@ -226,8 +245,10 @@ bool TTCPBlockSocket::SSLDoConnect(const std::string& host, int timeoutMs) {
 bool TTCPBlockSocket::WaitFor(short events, int timeoutMs) {
     auto deadline = TSteady::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {
-        if (StopFlag.exchange(false))
+        if (Stopped())
             return Fail(WsaEConnAborted);
+        if (DeadlinePassed())
+            return false;
         int left = RemainingMs(deadline);
         pollfd p{fd_, events, 0};
         int n = ::poll(&p, 1, std::min(left, StopCheckMs));
@@ -248,10 +269,12 @@ long TTCPBlockSocket::Fill(std::string& buffer, int timeoutMs) {
     auto deadline = TSteady::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     char chunk[16384];
     for (;;) {
-        if (StopFlag.exchange(false)) {
+        if (Stopped()) {
             Fail(WsaEConnAborted);
             return -1;
         }
+        if (DeadlinePassed())
+            return -1;
         if (sslActive_) {
             std::size_t got = 0;
             switch (ssl_->Recv(chunk, sizeof chunk, got)) {
@@ -301,7 +324,7 @@ bool TTCPBlockSocket::SendString(std::string_view data) {
     if (fd_ < 0)
         return Fail(WsaENotConn);
     while (!data.empty()) {
-        if (StopFlag.exchange(false))
+        if (Stopped())
             return Fail(WsaEConnAborted);
         if (sslActive_) {
             std::size_t sent = 0;

@@ -4,11 +4,19 @@
 #include "net/SslLayer.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace hostaq {
+
+// Overall deadlines of one exchange, besides the time-out of each read: a server that dribbles
+// one byte now and then cannot hold a request for longer.
+inline constexpr int ExchangeDeadlineMs = 60000;     // address check, update request, hostname download
+inline constexpr int VersionCheckDeadlineMs = 30000; // the version page
+inline constexpr int MailDeadlineMs = 120000;        // a mail exchange
 
 // A TCP client connection with blocking semantics: every call returns when it is done, failed,
 // ran out of its time or was stopped through StopFlag. Underneath the socket is non-blocking
@@ -32,6 +40,15 @@ public:
     int SendTimeout = 90000;
     // Aborts the wait in progress, or the next one (10053); the abort clears the flag.
     std::atomic<bool> StopFlag{false};
+
+    // Everything from now on (connects, reads, writes, handshakes, across reconnects) must end
+    // within ms, or fails with 10060; 0 or less removes the deadline. Measured on the steady
+    // clock and on the program's clock seam, whichever passes it first, so tests move the
+    // clock instead of waiting.
+    void SetDeadline(int ms);
+    // A flag someone else owns (a cancel of the whole fetch): while it is set every wait ends
+    // with 10053. Never cleared here.
+    const std::atomic<bool>* CancelFlag = nullptr;
 
     // When HTTPTunnelIP is set, Connect goes to the proxy and asks it with CONNECT for a tunnel.
     std::string HTTPTunnelIP;
@@ -78,7 +95,15 @@ private:
     bool WaitFor(short events, int timeoutMs);
     bool Fail(int code, std::string reason = {});
 
+    // StopFlag (consumed) or CancelFlag.
+    bool Stopped() { return StopFlag.exchange(false) || (CancelFlag != nullptr && CancelFlag->load()); }
+    // True (with the error set) once the deadline has passed.
+    bool DeadlinePassed();
+
     int fd_ = -1;
+    int deadlineMs_ = 0;
+    std::chrono::steady_clock::time_point deadlineSteady_{};
+    std::int64_t deadlineClockMs_ = 0;
     std::unique_ptr<TCustomSSL> ssl_;
     bool sslActive_ = false;
     std::string errorReason_;

@@ -116,6 +116,7 @@ void TVemoGetHttpText::SetProxyPassword(const std::string& value) {
 
 bool TVemoGetHttpText::GetText() {
     http_.Sock.StopFlag.store(false);
+    http_.Sock.SetDeadline(Deadline);
     TAbortTimer timer(http_, TimeOut);
     bool ok = http_.DoRequest("GET", Url);
     if (ok && http_.ResultCode == 301) {

@@ -26,6 +26,8 @@ public:
 
     // Minutes; 0 or less arms no timer.
     int TimeOut = 2;
+    // The whole fetch (a redirect included) ends within this (ms); 0 or less sets no bound.
+    int Deadline = 0;
     std::string Url;
 
     // The page of the last successful GetText, each line followed by CR LF.

@@ -7,6 +7,7 @@ namespace hostaq {
 
 void THttpWorker::Execute() {
     THttpResult result;
+    HTTP.Sock.SetDeadline(DeadlineMs);
     result.Ok = HTTP.DoRequest(Method, URL);
     result.ResultCode = HTTP.ResultCode;
     result.ResultString = HTTP.ResultString;

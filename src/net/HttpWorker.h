@@ -32,6 +32,8 @@ public:
     THTTPSend HTTP;
     std::string URL;
     std::string Method = "GET";
+    // The whole request ends within this (ms), whatever the server does.
+    int DeadlineMs = ExchangeDeadlineMs;
 
     // Runs on the main thread with the outcome, while the worker waits.
     std::function<void(const THttpResult&)> OnDone;

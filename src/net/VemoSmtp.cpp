@@ -135,6 +135,8 @@ void TVemoSmtp::Execute() {
     smtp.FullSSL = FullSSL;
     smtp.AutoTLS = AutoTLS;
     smtp.Sock.VerifyCertificate = VerifyCertificate;
+    // The whole mail, from the connect to QUIT, ends within the mail's deadline.
+    smtp.Sock.SetDeadline(MailDeadlineMs);
     cancel_->Attach(&smtp.Sock);
     struct TDetach {
         TSmtpCancel& Cancel;

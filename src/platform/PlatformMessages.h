@@ -17,6 +17,16 @@ inline constexpr int MsgServiceFolderUnsafe = 10131;
 inline constexpr int MsgServiceFileUnsafe = 10132;
 inline constexpr int MsgServiceUnquotable = 10133;
 inline constexpr int MsgServiceCannotExamine = 10134;
+// The first component of a path the service cannot trust, and why.
+inline constexpr int MsgTrustFolderOwner = 10630;
+inline constexpr int MsgTrustFolderWritable = 10631;
+inline constexpr int MsgTrustAclWrite = 10632;
+inline constexpr int MsgTrustLinkOwner = 10633;
+inline constexpr int MsgTrustConfigFile = 10634;
+inline constexpr int MsgTrustProgramFile = 10635;
+inline constexpr int MsgTrustProgramFolder = 10636;
+// The service's own start on a tree that became unsafe: "... on %s: %s."
+inline constexpr int MsgServiceTreeUnsafe = 10637;
 
 inline constexpr int MsgDialerState = 10396;
 inline constexpr int MsgStartDialing = 10397;

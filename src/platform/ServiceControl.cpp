@@ -4,6 +4,7 @@
 #include "config/Text.h"
 #include "config/Version.h"
 #include "platform/PlatformMessages.h"
+#include "platform/ServiceControlTrust.h"
 #include "platform/TextFile.h"
 
 #include <cerrno>
@@ -86,36 +87,6 @@ std::string UnitAccountName(const char* name, unsigned id) {
     return name;
 }
 
-// Whether group gid holds nobody but the user owner (and root): no other member is listed and
-// no other account has it as its own group.
-bool GroupIsOwnersAlone(gid_t gid, uid_t owner) {
-    if (gid == 0)
-        return true;
-    const struct passwd* ownerEntry = ::getpwuid(owner);
-    const std::string ownerName = ownerEntry != nullptr ? ownerEntry->pw_name : "";
-    if (const struct group* g = ::getgrgid(gid)) {
-        for (char** member = g->gr_mem; member != nullptr && *member != nullptr; ++member)
-            if (ownerName != *member && std::strcmp(*member, "root") != 0)
-                return false;
-    }
-    bool alone = true;
-    ::setpwent();
-    while (const struct passwd* p = ::getpwent())
-        if (p->pw_gid == gid && p->pw_uid != owner && p->pw_uid != 0)
-            alone = false;
-    ::endpwent();
-    return alone;
-}
-
-// Whether someone other than owner and root may change what st describes.
-bool OthersMayWrite(const struct stat& st, uid_t owner) {
-    if (st.st_uid != owner && st.st_uid != 0)
-        return true;
-    if ((st.st_mode & S_IWOTH) != 0)
-        return true;
-    return (st.st_mode & S_IWGRP) != 0 && !GroupIsOwnersAlone(st.st_gid, owner);
-}
-
 std::string AbsolutePath(const std::string& path) {
     std::error_code ec;
     std::filesystem::path absolute = std::filesystem::absolute(path, ec).lexically_normal();
@@ -167,9 +138,11 @@ std::string TServiceControl::UnitPath() const {
     return env_.UnitFolder + "/" + ServiceUnitName;
 }
 
-std::string ServiceAccountFor(const std::string& configPath, TServiceAccount& account) {
+namespace {
+// ServiceAccountFor without the opening of its message.
+std::string ServiceAccountProblem(const std::string& configPath, TServiceAccount& account) {
     const std::string path = AbsolutePath(configPath);
-    auto refused = [&](const std::string& why) { return FormatMsg(MsgServiceConfigRefused, {path, why}); };
+    auto refused = [](const std::string& why) { return why; };
     auto cannotExamine = [&](int error) {
         return refused(FormatMsg(MsgServiceCannotExamine, {std::strerror(error)}));
     };
@@ -187,23 +160,9 @@ std::string ServiceAccountFor(const std::string& configPath, TServiceAccount& ac
         return cannotExamine(errno);
     const uid_t owner = exists ? fileSt.st_uid : folderSt.st_uid;
 
-    if (OthersMayWrite(folderSt, owner))
-        return refused(FormatMsg(MsgServiceFolderUnsafe, {folder}));
-    if (exists) {
-        if (OthersMayWrite(fileSt, owner))
-            return refused(Msg(MsgServiceFileUnsafe));
-        // A link: the file it names is what the service reads and replaces.
-        std::error_code ec;
-        const std::filesystem::path target = std::filesystem::canonical(path, ec);
-        if (ec)
-            return cannotExamine(ec.value());
-        const std::string targetFolder = target.parent_path().string();
-        struct stat targetFolderSt {};
-        if (::stat(targetFolder.c_str(), &targetFolderSt) != 0)
-            return cannotExamine(errno);
-        if (OthersMayWrite(targetFolderSt, owner))
-            return refused(FormatMsg(MsgServiceFolderUnsafe, {targetFolder}));
-    }
+    // Every folder up to "/", every link on the way, the file and its folder.
+    if (const std::string why = ConfigTrustProblem(path, owner); !why.empty())
+        return refused(why);
 
     account.Uid = owner;
     const struct passwd* pw = ::getpwuid(owner);
@@ -212,6 +171,20 @@ std::string ServiceAccountFor(const std::string& configPath, TServiceAccount& ac
     const struct group* gr = ::getgrgid(account.Gid);
     account.Group = UnitAccountName(gr != nullptr ? gr->gr_name : nullptr, account.Gid);
     return {};
+}
+} // namespace
+
+std::string ServiceAccountFor(const std::string& configPath, TServiceAccount& account) {
+    const std::string why = ServiceAccountProblem(configPath, account);
+    return why.empty() ? why : FormatMsg(MsgServiceConfigRefused, {AbsolutePath(configPath), why});
+}
+
+std::string ServiceTreeProblem(const std::string& programPath, const std::string& configPath) {
+    TServiceAccount account;
+    std::string why = ServiceAccountProblem(configPath, account);
+    if (why.empty())
+        why = ProgramTrustProblem(AbsolutePath(programPath), account.Uid);
+    return why;
 }
 
 std::string TServiceControl::BuildUnit(const std::string& programPath, const std::string& configPath,
@@ -272,8 +245,12 @@ TServiceResult TServiceControl::Install(const std::string& programPath, const st
         return result;
     }
     TServiceAccount account;
-    std::string refusal = ServiceAccountFor(configPath, account);
+    std::string refusal = ServiceTreeProblem(programPath, configPath);
     std::string text;
+    if (!refusal.empty())
+        refusal = FormatMsg(MsgServiceConfigRefused, {AbsolutePath(configPath), refusal});
+    else
+        refusal = ServiceAccountFor(configPath, account);
     if (refusal.empty())
         text = BuildUnit(programPath, configPath, account, refusal);
     if (!refusal.empty()) {

@@ -34,11 +34,18 @@ struct TServiceAccount {
 };
 
 // The account a service on configPath runs as, or why it cannot: the file (or, while it does not
-// exist yet, its folder) gives the owner; the file and its folder (and the folder of the file a
-// link names) must be writable by nobody but that owner and root, since the service trusts
-// what they hold: the programs it starts, the files it writes. Returns the refusal message,
-// empty when account is filled.
+// exist yet, its folder) gives the owner; every folder from the file up to "/", every link on
+// the way, and the file must be writable by nobody but that owner and root
+// (ServiceControlTrust.h), since the service trusts what they hold: the programs it starts, the
+// files it writes. Returns the refusal message naming the first component at fault, empty when
+// account is filled.
 std::string ServiceAccountFor(const std::string& configPath, TServiceAccount& account);
+
+// The whole tree a service trusts: the configuration as ServiceAccountFor walks it, and the
+// program file with its folders. Why the service may not run (naming the first component at
+// fault), or "" when it may. Install refuses on it, and the service checks it again when it
+// starts.
+std::string ServiceTreeProblem(const std::string& programPath, const std::string& configPath);
 
 // The outcome of install or uninstall: the text to show and the system error code (0 on success).
 struct TServiceResult {
@@ -60,8 +67,8 @@ public:
     static std::string BuildUnit(const std::string& programPath, const std::string& configPath,
                                  const TServiceAccount& account, std::string& error);
 
-    // Writes and enables the unit. Refused without administrator rights, and for a
-    // configuration ServiceAccountFor refuses.
+    // Writes and enables the unit. Refused without administrator rights, and for a tree
+    // ServiceTreeProblem refuses.
     TServiceResult Install(const std::string& programPath, const std::string& configPath) const;
     // Disables and removes the unit. Refused without administrator rights.
     TServiceResult Uninstall() const;

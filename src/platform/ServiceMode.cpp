@@ -47,6 +47,16 @@ int RunServiceSwitch(bool install, const TServiceControl& control, const std::st
     return result.Ok ? 0 : 1;
 }
 
+bool ServiceTreeIsSafe(const std::string& programPath, const std::string& configPath, std::FILE* err) {
+    const std::string why = ServiceTreeProblem(programPath, configPath);
+    if (why.empty())
+        return true;
+    const std::string text = FormatMsg(MsgServiceTreeUnsafe, {configPath, why});
+    AddLog(LogError, text);
+    std::fprintf(err, "hostaq: %s\n", text.c_str());
+    return false;
+}
+
 bool WarnIfServiceRunning(TPresenter& presenter, const TServiceControl& control) {
     if (!control.IsRunning())
         return false;

@@ -42,6 +42,12 @@ int ServiceStartDelay();
 int RunServiceSwitch(bool install, const TServiceControl& control, const std::string& programPath,
                      const std::string& configPath, std::FILE* out = stdout, std::FILE* err = stderr);
 
+// The service's own start: the tree it trusts (ServiceTreeProblem) is checked again, since it
+// may have changed since the install. Returns false, with the reason logged and on err, when the
+// service must not run.
+bool ServiceTreeIsSafe(const std::string& programPath, const std::string& configPath,
+                       std::FILE* err = stderr);
+
 // A regular instance that finds the service running warns that two instances are not
 // recommended. Returns true when it warned.
 bool WarnIfServiceRunning(TPresenter& presenter, const TServiceControl& control);

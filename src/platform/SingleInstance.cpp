@@ -20,6 +20,12 @@
 namespace hostaq {
 
 namespace {
+// The first instance's answer to a request it has queued.
+constexpr const char* ShowRequestTaken = "OK\n";
+// How long a second instance waits for that answer, and keeps trying in all.
+constexpr int ShowAnswerWaitMs = 3000;
+constexpr int ShowRetryMs = 10000;
+
 std::string DefaultRuntimeFolder() {
     if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir != nullptr && *dir == '/')
         return dir;
@@ -78,8 +84,9 @@ bool TSingleInstance::Acquire() {
         CloseFd(lockFd_);
         if (errno != EWOULDBLOCK)
             return true;
-        // The first instance may still be setting up its socket: try for a moment.
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        // The first instance may still be setting up its socket, or be slow to answer under
+        // load: try for a while.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ShowRetryMs);
         while (!SendShowRequest(SocketPath()) && std::chrono::steady_clock::now() < until)
             ::usleep(20000);
         return false;
@@ -105,14 +112,23 @@ bool TSingleInstance::SendShowRequest(const std::string& socketPath) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    bool sent = false;
+    // Delivered means the first instance took it: it answers once the request is queued for its
+    // main thread. Bytes merely written may be dropped by a listener that gave up on a slow
+    // client, and the start would then do nothing.
+    bool taken = false;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) {
         const std::string message = std::string(ShowRequestMessage) + "\n";
-        sent =
-            ::send(fd, message.data(), message.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(message.size());
+        if (::send(fd, message.data(), message.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(message.size())) {
+            timeval timeout{ShowAnswerWaitMs / 1000, (ShowAnswerWaitMs % 1000) * 1000};
+            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+            char answer[8] = {};
+            const ssize_t n = ::recv(fd, answer, sizeof(answer), 0);
+            taken = n >= 3 && std::memcmp(answer, ShowRequestTaken, 3) == 0;
+        }
     }
     ::close(fd);
-    return sent;
+    return taken;
 }
 
 void TSingleInstance::Listen(TPost post, std::function<void()> onShowRequest) {
@@ -173,8 +189,10 @@ void TSingleInstance::HandleClient(int fd) {
         if (text.find('\n') != std::string::npos)
             break;
     }
-    if (text.substr(0, text.find('\n')) == ShowRequestMessage && post_ && onShow_)
-        post_(onShow_);
+    if (text.substr(0, text.find('\n')) != ShowRequestMessage || !post_ || !onShow_)
+        return;
+    post_(onShow_);
+    [[maybe_unused]] const ssize_t n = ::send(fd, ShowRequestTaken, 3, MSG_NOSIGNAL);
 }
 
 namespace {
@@ -242,9 +260,19 @@ bool TMonitorLock::Acquire(int* other) {
 }
 
 int TMonitorLock::RunningMonitor(const std::string& configPath) {
-    const int fd = ::open(PathFor(configPath).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(PathFor(configPath).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return 0;
+    // Only a mark the running user or the configuration's owner made names a monitor: anyone
+    // else who can write the folder could aim the reload request at another process.
+    struct stat st {};
+    struct stat configSt {};
+    const bool configKnown = ::stat(configPath.c_str(), &configSt) == 0;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        (st.st_uid != ::geteuid() && (!configKnown || st.st_uid != configSt.st_uid))) {
+        ::close(fd);
+        return 0;
+    }
     // A lock that can be had belongs to nobody: no monitor runs.
     if (::flock(fd, LOCK_SH | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
         ::close(fd);
@@ -259,9 +287,10 @@ int TMonitorLock::RunningMonitor(const std::string& configPath) {
     const long pid = std::strtol(buffer, &end, 10);
     if (pid <= 1 || pid > INT_MAX || (*end != '\n' && *end != '\0'))
         return 0;
+    // The process must be seen to run this program; one whose program cannot be read is not
+    // signalled.
     const std::string program = ProgramOf("/proc/" + std::to_string(pid) + "/exe");
-    // Another user's process cannot be looked at; it could not be signalled either.
-    if (!program.empty() && program != ProgramOf("/proc/self/exe"))
+    if (program.empty() || program != ProgramOf("/proc/self/exe"))
         return 0;
     return static_cast<int>(pid);
 }

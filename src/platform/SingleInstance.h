@@ -36,7 +36,8 @@ public:
     std::string LockPath() const;
     std::string SocketPath() const;
 
-    // Sends the show request to the instance listening on socketPath; true when it was delivered.
+    // Sends the show request to the instance listening on socketPath; true when that instance
+    // answered that it took it (queued for its main thread), so no request is lost silently.
     static bool SendShowRequest(const std::string& socketPath);
 
 private:
@@ -69,9 +70,9 @@ public:
     bool Acquire(int* other = nullptr);
 
     static std::string PathFor(const std::string& configPath);
-    // The process id of the monitor running on the configuration, 0 when none runs. Only a
-    // process of this program counts, so a file someone else wrote cannot aim the request at
-    // another process.
+    // The process id of the monitor running on the configuration, 0 when none runs. Only a file
+    // of the running user or the configuration's owner counts, and only a process seen to run
+    // this program, so a file someone else wrote cannot aim the request at another process.
     static int RunningMonitor(const std::string& configPath);
 
 private:

@@ -5,6 +5,8 @@
 #include "config/Messages.h"
 #include "config/Version.h"
 #include "net/GetHttpText.h"
+#include "net/MainThread.h"
+#include "net/WorkerThread.h"
 #include "platform/CommandRunner.h"
 #include "platform/PlatformMessages.h"
 
@@ -74,22 +76,22 @@ TVersionNumber OwnVersion() {
 }
 
 bool FetchPageText(const std::string& agent, const std::string& url, const TConnectionSettings& connection,
-                   std::string& text) {
+                   std::string& text, const std::atomic<bool>& cancel) {
     TVemoGetHttpText getter;
     getter.SetAgent(agent);
     getter.Url = url;
+    getter.Deadline = VersionCheckDeadlineMs;
     connection.ApplyTo(getter.HTTP());
-    if (!getter.GetText())
+    getter.HTTP().Sock.CancelFlag = &cancel;
+    if (cancel.load() || !getter.GetText() || cancel.load())
         return false;
     text = Trim(getter.TheText());
     return true;
 }
 
-bool CheckNewVersion(const TPageFetch& fetch, const TVersionNumber& own, const std::string& agent,
-                     const std::string& url, const TConnectionSettings& connection,
-                     std::string& versionText) {
-    std::string page;
-    if (!fetch || !fetch(agent, url, connection, page))
+bool PageNamesNewerVersion(bool ok, const std::string& page, const TVersionNumber& own,
+                           std::string& versionText) {
+    if (!ok)
         return false;
     TVersionNumber found;
     if (!ParseVersion(page, found))
@@ -97,6 +99,40 @@ bool CheckNewVersion(const TPageFetch& fetch, const TVersionNumber& own, const s
     versionText = VersionDisplayText(found);
     return VersionScore(found) > VersionScore(own);
 }
+
+bool CheckNewVersion(const TPageFetch& fetch, const TVersionNumber& own, const std::string& agent,
+                     const std::string& url, const TConnectionSettings& connection,
+                     std::string& versionText) {
+    const std::atomic<bool> never{false};
+    std::string page;
+    const bool ok = fetch && fetch(agent, url, connection, page, never);
+    return PageNamesNewerVersion(ok, page, own, versionText);
+}
+
+namespace {
+// Reads the version page on a worker thread and hands the outcome to the main thread.
+class TVersionPageWorker : public TWorkerThread {
+public:
+    TPageFetch Fetch;
+    std::string Agent;
+    std::string Url;
+    TConnectionSettings Connection;
+    std::shared_ptr<std::atomic<bool>> Cancel;
+    std::function<void(bool ok, const std::string& page)> OnPage; // on the main thread
+
+protected:
+    void Execute() override {
+        std::string page;
+        bool ok = false;
+        try {
+            ok = Fetch && Fetch(Agent, Url, Connection, page, *Cancel);
+        } catch (...) {
+            ok = false;
+        }
+        Synchronize([this, ok, &page] { OnPage(ok, page); });
+    }
+};
+} // namespace
 
 TDateTime NextVersionCheckTime(const TDateTime& lastCheck, int period) {
     switch (period) {
@@ -118,6 +154,32 @@ std::string StoredCurrentVersion() {
 TSoftwareUpdate::TSoftwareUpdate(TPresenter& presenter, TPageFetch fetch, TVersionNumber own)
     : presenter_(presenter), fetch_(std::move(fetch)), own_(own) {
     OpenUrl = [](const std::string& url) { RunCommand({"xdg-open", url}); };
+}
+
+TSoftwareUpdate::~TSoftwareUpdate() {
+    Cancel();
+}
+
+void TSoftwareUpdate::Cancel() {
+    cancel_->store(true);
+}
+
+void TSoftwareUpdate::StartFetch(std::function<void(bool ok, const std::string& page)> onPage) {
+    auto* worker = new TVersionPageWorker;
+    worker->Fetch = fetch_;
+    worker->Agent = AppTitle;
+    worker->Url = ReadString(Keys::SoftAutoUpdateURL);
+    worker->Connection = ReadConnectionSettings();
+    worker->Cancel = cancel_;
+    ++inProgress_;
+    std::weak_ptr<bool> alive = alive_;
+    worker->OnPage = [this, alive, onPage = std::move(onPage)](bool ok, const std::string& page) {
+        if (alive.expired())
+            return;
+        --inProgress_;
+        onPage(ok, page);
+    };
+    worker->Start();
 }
 
 TDateTime TSoftwareUpdate::NextCheck() {
@@ -142,10 +204,13 @@ std::string TSoftwareUpdate::NoticeText(const std::string& versionText) {
 
 void TSoftwareUpdate::RunVersionCheck() {
     WriteStamp(Keys::SoftAutoUpdateLastCheck, Now());
-    if (ReadBool(Keys::SoftAutoUpdate)) {
-        std::string versionText;
-        if (CheckNewVersion(fetch_, own_, AppTitle, ReadString(Keys::SoftAutoUpdateURL),
-                            ReadConnectionSettings(), versionText)) {
+    if (ReadBool(Keys::SoftAutoUpdate) && !periodicRunning_) {
+        periodicRunning_ = true;
+        StartFetch([this](bool ok, const std::string& page) {
+            periodicRunning_ = false;
+            std::string versionText;
+            if (!PageNamesNewerVersion(ok, page, own_, versionText))
+                return;
             if (!noticeOpen_) {
                 noticeOpen_ = true;
                 // The notice may outlive this object; closing it then changes nothing.
@@ -156,7 +221,7 @@ void TSoftwareUpdate::RunVersionCheck() {
                 });
             }
             WriteString(Keys::CurrentVersion, versionText);
-        }
+        });
     }
     ScheduleVersionCheck();
 }
@@ -176,15 +241,18 @@ bool TSoftwareUpdate::CheckNow() {
     return newer;
 }
 
-void TSoftwareUpdate::AboutCheck() {
-    std::string versionText;
-    if (CheckNewVersion(fetch_, own_, AppTitle, ReadString(Keys::SoftAutoUpdateURL), ReadConnectionSettings(),
-                        versionText)) {
-        if (presenter_.Confirm(FormatMsg(MsgNewVersionWebsite, {Trim(versionText), "\r\n"})) && OpenUrl)
-            OpenUrl(MakerWebPage);
-    } else {
-        presenter_.Notify(TNoticeKind::Information, Msg(MsgLatestVersion));
-    }
+void TSoftwareUpdate::AboutCheck(std::function<void()> done) {
+    StartFetch([this, done = std::move(done)](bool ok, const std::string& page) {
+        std::string versionText;
+        if (PageNamesNewerVersion(ok, page, own_, versionText)) {
+            if (presenter_.Confirm(FormatMsg(MsgNewVersionWebsite, {Trim(versionText), "\r\n"})) && OpenUrl)
+                OpenUrl(MakerWebPage);
+        } else {
+            presenter_.Notify(TNoticeKind::Information, Msg(MsgLatestVersion));
+        }
+        if (done)
+            done();
+    });
 }
 
 } // namespace hostaq

@@ -5,6 +5,7 @@
 #include "engine/Presenter.h"
 #include "net/SystemProxy.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,14 +32,20 @@ std::string VersionDisplayText(const TVersionNumber& version);
 TVersionNumber OwnVersion();
 
 // Fetches a page as text (trimmed of blanks and line ends around it); false when it could not be
-// read. The production fetch goes through the HTTP client with the proxy when UseProxy is on.
+// read or cancel was set. The production fetch goes through the HTTP client with the proxy when
+// UseProxy is on, and ends within VersionCheckDeadlineMs whatever the server does. It runs on
+// a worker thread.
 using TPageFetch = std::function<bool(const std::string& agent, const std::string& url,
-                                      const TConnectionSettings& connection, std::string& text)>;
+                                      const TConnectionSettings& connection, std::string& text,
+                                      const std::atomic<bool>& cancel)>;
 bool FetchPageText(const std::string& agent, const std::string& url, const TConnectionSettings& connection,
-                   std::string& text);
+                   std::string& text, const std::atomic<bool>& cancel);
 
-// True when the page names a version newer than own. On a successful parse versionText becomes
-// the page's version in display form; otherwise it keeps what the caller put in.
+// True when a page that was read (ok) names a version newer than own. On a successful parse
+// versionText becomes the page's version in display form; otherwise it keeps what the caller put in.
+bool PageNamesNewerVersion(bool ok, const std::string& page, const TVersionNumber& own,
+                           std::string& versionText);
+// Fetches the page (on the calling thread) and tells as PageNamesNewerVersion does.
 bool CheckNewVersion(const TPageFetch& fetch, const TVersionNumber& own, const std::string& agent,
                      const std::string& url, const TConnectionSettings& connection, std::string& versionText);
 
@@ -51,11 +58,17 @@ TDateTime NextVersionCheckTime(const TDateTime& lastCheck, int period);
 std::string StoredCurrentVersion();
 
 // The software update check of the main window: periodic checks with the notice, and the
-// checks the software-update dialog and the about box make.
+// checks the software-update dialog and the about box make. The periodic check and the about
+// box's read the page on a worker: nothing on the main thread waits on the network. Their
+// outcome is handled on the main thread when the page has been read.
 class TSoftwareUpdate : public TVersionCheck {
 public:
     explicit TSoftwareUpdate(TPresenter& presenter, TPageFetch fetch = FetchPageText,
                              TVersionNumber own = OwnVersion());
+    // A check still reading its page is cancelled; its outcome reaches nobody.
+    ~TSoftwareUpdate() override;
+    TSoftwareUpdate(const TSoftwareUpdate&) = delete;
+    TSoftwareUpdate& operator=(const TSoftwareUpdate&) = delete;
 
     // Opens a web page in the browser (xdg-open unless replaced).
     std::function<void(const std::string& url)> OpenUrl;
@@ -68,23 +81,36 @@ public:
 
     // Reads the last check (now when absent), writes it back and computes the next check.
     void ScheduleVersionCheck();
-    // The periodic check: stores the time, checks when SoftAutoUpdate is on, announces a newer
-    // version in the notice (one at a time), stores it, and schedules the next check.
+    // The periodic check: stores the time, checks when SoftAutoUpdate is on (on a worker; one at
+    // a time), announces a newer version in the notice (one at a time), stores it, and
+    // schedules the next check.
     void RunVersionCheck();
     bool NoticeOpen() const { return noticeOpen_; }
+    // Checks reading their page now.
+    int ChecksInProgress() const { return inProgress_; }
+    // Ends every check in progress at once (the program stops); later ones fail at once too.
+    void Cancel();
 
     // Check Now of the software-update dialog. Returns true when a newer version was found.
     bool CheckNow();
     // The check of the about box: a question for a newer version, else "You have the latest
-    // version." (also when the page could not be read).
-    void AboutCheck();
+    // version." (also when the page could not be read). Returns at once; done runs on the main
+    // thread once the answer has been given.
+    void AboutCheck(std::function<void()> done = {});
 
     // The notice's text for a version.
     static std::string NoticeText(const std::string& versionText);
 
 private:
+    // Reads the page on a worker; onPage(ok, page) runs on the main thread unless this object is
+    // gone by then.
+    void StartFetch(std::function<void(bool ok, const std::string& page)> onPage);
+
     TPresenter& presenter_;
     TPageFetch fetch_;
+    std::shared_ptr<std::atomic<bool>> cancel_ = std::make_shared<std::atomic<bool>>(false);
+    int inProgress_ = 0;
+    bool periodicRunning_ = false;
     TVersionNumber own_;
     std::optional<TDateTime> next_;
     bool noticeOpen_ = false;

@@ -181,6 +181,21 @@ TEST_F(TEndToEndTest, HeadlessSendsAChangedAddressAndStopsCleanlyOnSigterm) {
     EXPECT_EQ(Provider.Requests().size(), 1u);
 }
 
+// The version check reads its page on a worker: a page that answers slowly neither holds the
+// monitor's loop nor its stop.
+TEST_F(TEndToEndTest, SigtermDuringASlowVersionCheckStopsWithinTwoSeconds) {
+    ShowAddress("198.51.100.1");
+    TCaptureServer versionPage;
+    versionPage.Answer(TScriptedAnswer{"HTTP/1.0 200 OK\r\n\r\n3", true});
+    Set("CheckUpdate", "SoftAutoUpdate", "1");
+    Set("CheckUpdate", "SoftAutoUpdateURL", versionPage.Url("/version.txt"));
+    Set("CheckUpdate", "SoftAutoUpdateLastCheck", "20000101000000");
+    THostaqProcess p(Dir.Path(), {"--headless", Ini});
+    ASSERT_TRUE(versionPage.WaitForRequests(1, 20000)) << p.Out();
+    p.Signal(SIGTERM);
+    EXPECT_EQ(p.Wait(2000), 0) << p.Out();
+}
+
 // Run from another folder, every command finds the configuration by its absolute path.
 TEST_F(TEndToEndTest, AbsolutePathsNameTheFilesFromAnyFolder) {
     const std::string elsewhere = Dir.File("elsewhere");

@@ -148,6 +148,7 @@ TEST(MessagesTest, BuiltInTableLanguageFileAndFormatting) {
     EXPECT_EQ(Msg(10660), "Network change on %s: checking the address now");
     EXPECT_EQ(Msg(10661), "Netzwerk geändert: die Adresse wird geprüft");
     EXPECT_EQ(Msg(10201).size(), 349u);
+    EXPECT_EQ(Msg(10637), "The service does not run on %s: %s.") << "an addition no language file knows";
     EXPECT_EQ(Msg(10500), later) << "a later text the language file lacks keeps the program's own";
     WriteFileText(dir.File("HostaqLang.ini"), "[Messages]\n10500=Schon vergeben\n");
     EXPECT_TRUE(LoadMessages(dir.File("HostaqLang.ini")));

@@ -1,5 +1,7 @@
 #include "platform/ServiceControl.h"
+#include "LocalUser.h"
 #include "TempDir.h"
+#include "platform/ServiceMode.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -31,6 +33,10 @@ protected:
         std::filesystem::permissions(Folder(), std::filesystem::perms(0755));
         WriteFileText(Config(), "[Options]\n");
         ::chmod(Config().c_str(), 0600);
+        std::filesystem::create_directory(dir_.File("bin"));
+        std::filesystem::permissions(dir_.File("bin"), std::filesystem::perms(0755));
+        WriteFileText(Program(), "#!/bin/sh\n");
+        ::chmod(Program().c_str(), 0755);
     }
     TServiceControl Control() {
         TServiceEnvironment env;
@@ -47,10 +53,11 @@ protected:
     std::string UnitFile() const { return dir_.File("Hostaq_Updater_Service.service"); }
     std::string Folder() const { return dir_.File("conf"); }
     std::string Config() const { return Folder() + "/hostaq.ini"; }
+    std::string Program() const { return dir_.File("bin/hostaq"); }
 
     // The refusal of an install: the message says why, and nothing is written or run.
     void ExpectRefused(const std::string& why) {
-        const TServiceResult result = Control().Install("/usr/bin/hostaq", Config());
+        const TServiceResult result = Control().Install(Program(), Config());
         EXPECT_FALSE(result.Ok);
         EXPECT_EQ(result.Message.rfind("The service cannot be installed for ", 0), 0u) << result.Message;
         EXPECT_THAT(result.Message, HasSubstr(why));
@@ -75,7 +82,7 @@ std::string GroupName(gid_t gid) {
 }
 
 TEST_F(ServiceControlTest, InstallWritesTheUnitAndEnablesIt) {
-    const TServiceResult result = Control().Install("/usr/local/bin/hostaq", Config());
+    const TServiceResult result = Control().Install(Program(), Config());
     ASSERT_TRUE(result.Ok) << result.Message;
     EXPECT_EQ(result.ErrorCode, 0);
     const struct passwd* me = ::getpwuid(::geteuid());
@@ -95,7 +102,7 @@ TEST_F(ServiceControlTest, InstallWritesTheUnitAndEnablesIt) {
                   UserName(me->pw_uid) + "\nGroup=" + GroupName(me->pw_gid) +
                   "\n"
                   "WorkingDirectory=" +
-                  Folder() + "\nExecStart=\"/usr/local/bin/hostaq\" --headless \"" + Config() +
+                  Folder() + "\nExecStart=\"" + Program() + "\" --headless \"" + Config() +
                   "\"\n"
                   "ExecReload=/bin/kill -HUP $MAINPID\n"
                   "Restart=on-failure\n"
@@ -173,14 +180,16 @@ TEST_F(ServiceControlTest, RunsAsTheAccountThatOwnsTheConfiguration) {
 
 TEST_F(ServiceControlTest, RefusesAConfigurationOthersMayChange) {
     std::filesystem::permissions(Folder(), std::filesystem::perms(0777));
-    ExpectRefused("its folder " + Folder() +
-                  " may be changed by users other than the file's owner, and the service would trust what "
-                  "they put there.");
-    std::filesystem::permissions(Folder(), std::filesystem::perms(01777)); // sticky, like /tmp
+    ExpectRefused(
+        "the folder " + Folder() +
+        " may be changed by other users (it is group- or world-writable without the sticky bit), who "
+        "could put another file in its place.");
+    // Sticky, like /tmp: fine on the way, but not where the file, its lock and temporaries live.
+    std::filesystem::permissions(Folder(), std::filesystem::perms(01777));
     ExpectRefused("its folder " + Folder() + " may be changed");
     std::filesystem::permissions(Folder(), std::filesystem::perms(0755));
     ::chmod(Config().c_str(), 0666);
-    ExpectRefused("the file may be changed by users other than its owner");
+    ExpectRefused("the file " + Config() + " may be changed by users other than its owner");
     ::chmod(Config().c_str(), 0600);
 
     // A link whose file lies in a folder anyone may write.
@@ -191,9 +200,9 @@ TEST_F(ServiceControlTest, RefusesAConfigurationOthersMayChange) {
     ::chmod((open + "/real.ini").c_str(), 0600);
     ASSERT_EQ(::unlink(Config().c_str()), 0);
     ASSERT_EQ(::symlink((open + "/real.ini").c_str(), Config().c_str()), 0);
-    ExpectRefused("its folder " + open + " may be changed");
+    ExpectRefused("the folder " + open + " may be changed");
 
-    const TServiceResult missing = Control().Install("/usr/bin/hostaq", dir_.File("none/hostaq.ini"));
+    const TServiceResult missing = Control().Install(Program(), dir_.File("none/hostaq.ini"));
     EXPECT_THAT(missing.Message, HasSubstr("it cannot be examined (No such file or directory)"));
 }
 
@@ -204,7 +213,7 @@ TEST_F(ServiceControlTest, RefusesAFolderThatBelongsToAnotherUser) {
     ASSERT_NE(nobody, nullptr);
     // nobody may replace root's file in a folder nobody owns: a root service must not trust it.
     ASSERT_EQ(::chown(Folder().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
-    ExpectRefused("may be changed by users other than the file's owner");
+    ExpectRefused("the folder " + Folder() + " belongs to another user");
 }
 
 TEST_F(ServiceControlTest, SystemdAcceptsTheGeneratedUnit) {
@@ -230,7 +239,7 @@ TEST_F(ServiceControlTest, SystemdAcceptsTheGeneratedUnit) {
 
 TEST_F(ServiceControlTest, InstallAndUninstallAreRefusedWithoutRoot) {
     root_ = false;
-    TServiceResult result = Control().Install("/usr/bin/hostaq", Config());
+    TServiceResult result = Control().Install(Program(), Config());
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.ErrorCode, EPERM);
     EXPECT_THAT(result.Message, HasSubstr("needs administrator rights"));
@@ -244,7 +253,7 @@ TEST_F(ServiceControlTest, InstallAndUninstallAreRefusedWithoutRoot) {
 
 TEST_F(ServiceControlTest, FailedEnableLeavesNoUnitBehind) {
     status_["enable"] = 1;
-    const TServiceResult result = Control().Install("/usr/bin/hostaq", Config());
+    const TServiceResult result = Control().Install(Program(), Config());
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.Message, "An error occured while installing the service (Error code: 1).");
     EXPECT_FALSE(Control().IsInstalled());
@@ -259,7 +268,7 @@ TEST_F(ServiceControlTest, UnwritableUnitFolderReportsTheSystemError) {
         return 0;
     };
     env.IsAdministrator = [] { return true; };
-    const TServiceResult result = TServiceControl(env).Install("/usr/bin/hostaq", Config());
+    const TServiceResult result = TServiceControl(env).Install(Program(), Config());
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.ErrorCode, ENOENT);
     EXPECT_EQ(result.Message, "An error occured while installing the service (Error code: 2).");
@@ -267,7 +276,7 @@ TEST_F(ServiceControlTest, UnwritableUnitFolderReportsTheSystemError) {
 }
 
 TEST_F(ServiceControlTest, UninstallDisablesAndRemovesTheUnit) {
-    ASSERT_TRUE(Control().Install("/usr/bin/hostaq", Config()).Ok);
+    ASSERT_TRUE(Control().Install(Program(), Config()).Ok);
     calls_.clear();
     const TServiceResult result = Control().Uninstall();
     ASSERT_TRUE(result.Ok);
@@ -284,7 +293,7 @@ TEST_F(ServiceControlTest, UninstallFailuresCarryTheErrorCode) {
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.Message, "An error occured while uninstalling the service (Error code: 2).");
 
-    ASSERT_TRUE(Control().Install("/usr/bin/hostaq", Config()).Ok);
+    ASSERT_TRUE(Control().Install(Program(), Config()).Ok);
     status_["disable"] = 5;
     result = Control().Uninstall();
     EXPECT_EQ(result.Message, "An error occured while uninstalling the service (Error code: 5).");
@@ -299,7 +308,7 @@ TEST_F(ServiceControlTest, DetectServiceKnowsTheProcessSystemdStarted) {
 
     ownUnit_ = "Hostaq_Updater_Service.service";
     EXPECT_FALSE(Control().DetectService({})) << "no unit installed";
-    ASSERT_TRUE(Control().Install("/usr/bin/hostaq", Config()).Ok);
+    ASSERT_TRUE(Control().Install(Program(), Config()).Ok);
     EXPECT_TRUE(Control().DetectService({"--headless"}));
     ownUnit_ = "user@1000.service"; // a desktop instance beside the installed service
     EXPECT_FALSE(Control().DetectService({"--headless"}));
@@ -307,13 +316,146 @@ TEST_F(ServiceControlTest, DetectServiceKnowsTheProcessSystemdStarted) {
 
 TEST_F(ServiceControlTest, RunningStateComesFromSystemctl) {
     EXPECT_FALSE(Control().IsRunning()) << "not installed";
-    ASSERT_TRUE(Control().Install("/usr/bin/hostaq", Config()).Ok);
+    ASSERT_TRUE(Control().Install(Program(), Config()).Ok);
     calls_.clear();
     EXPECT_TRUE(Control().IsRunning());
     EXPECT_THAT(calls_,
                 ElementsAre(TArgs{"systemctl", "is-active", "--quiet", "Hostaq_Updater_Service.service"}));
     status_["is-active"] = 3;
     EXPECT_FALSE(Control().IsRunning());
+}
+
+// A folder of the test with an owner, group and mode.
+void MakeFolder(const std::string& path, uid_t uid, gid_t gid, unsigned mode) {
+    std::filesystem::create_directories(path);
+    ASSERT_EQ(::chown(path.c_str(), uid, gid), 0) << path;
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0) << path;
+}
+
+// The whole way to the configuration is checked, not only its own folder: each case names the
+// first component another local user could change.
+TEST_F(ServiceControlTest, TrustWalkNamesTheFirstUnsafeComponent) {
+    test::TLocalUser alice("alice");
+    test::TLocalUser mallory("mall");
+    if (!alice.Made() || !mallory.Made())
+        GTEST_SKIP() << "needs root to make two local users";
+    const std::string base = dir_.File("tree");
+    MakeFolder(base, 0, 0, 0755);
+
+    // root's configuration below a folder alice owns: she could rename the folder away and put
+    // her own file with her own programs in its place.
+    MakeFolder(base + "/home/alice", alice.Uid(), alice.Gid(), 0755);
+    ::chmod((base + "/home").c_str(), 0755);
+    MakeFolder(base + "/home/alice/hostaq", 0, 0, 0755);
+    WriteFileText(base + "/home/alice/hostaq/hostaq.ini", "");
+    struct TCase {
+        std::string Config;
+        std::string Why;
+    };
+    std::vector<TCase> cases{{base + "/home/alice/hostaq/hostaq.ini",
+                              "the folder " + base + "/home/alice belongs to another user"}};
+
+    // Group-writable without the sticky bit, for a group mallory is in.
+    MakeFolder(base + "/shared/conf", 0, 0, 0755);
+    ASSERT_EQ(::chown((base + "/shared").c_str(), 0, mallory.Gid()), 0);
+    ASSERT_EQ(::chmod((base + "/shared").c_str(), 0775), 0);
+    WriteFileText(base + "/shared/conf/hostaq.ini", "");
+    cases.push_back({base + "/shared/conf/hostaq.ini",
+                     "the folder " + base +
+                         "/shared may be changed by other users (it is group- or world-writable "
+                         "without the sticky bit)"});
+
+    // Mode bits that look safe, with an access control entry giving mallory write access.
+    MakeFolder(base + "/acl/conf", 0, 0, 0755);
+    ::chmod((base + "/acl").c_str(), 0755);
+    WriteFileText(base + "/acl/conf/hostaq.ini", "");
+    ASSERT_EQ(std::system(("setfacl -m u:" + mallory.Name() + ":rwx '" + base + "/acl'").c_str()), 0)
+        << "setfacl (Debian's acl) is needed";
+    cases.push_back(
+        {base + "/acl/conf/hostaq.ini", "an access control entry of " + base + "/acl lets another user"});
+
+    // A link on the way that mallory owns: she could point it at a tree of hers.
+    MakeFolder(base + "/links", 0, 0, 0755);
+    ASSERT_EQ(::symlink(Folder().c_str(), (base + "/links/cfg").c_str()), 0);
+    ASSERT_EQ(::lchown((base + "/links/cfg").c_str(), mallory.Uid(), mallory.Gid()), 0);
+    cases.push_back(
+        {base + "/links/cfg/hostaq.ini", "the symbolic link " + base + "/links/cfg belongs to another user"});
+
+    for (const TCase& c : cases) {
+        const TServiceResult result = Control().Install(Program(), c.Config);
+        EXPECT_FALSE(result.Ok) << c.Config;
+        EXPECT_THAT(result.Message, HasSubstr(c.Why)) << c.Config;
+        EXPECT_FALSE(Control().IsInstalled());
+    }
+    EXPECT_TRUE(calls_.empty());
+
+    // The same ways made safe are accepted: the sticky bit on the way, the link root's.
+    ASSERT_EQ(::chmod((base + "/shared").c_str(), 01775), 0);
+    EXPECT_TRUE(Control().Install(Program(), base + "/shared/conf/hostaq.ini").Ok);
+    ASSERT_EQ(::lchown((base + "/links/cfg").c_str(), 0, 0), 0);
+    EXPECT_TRUE(Control().Install(Program(), base + "/links/cfg/hostaq.ini").Ok);
+}
+
+// The two usual places: a system folder of root's, and the per-user folder of the account the
+// service runs as.
+TEST_F(ServiceControlTest, TrustWalkAcceptsRootsFoldersAndTheOwnersConfigFolder) {
+    test::TLocalUser alice("alice");
+    if (!alice.Made())
+        GTEST_SKIP() << "needs root to make a local user";
+    const std::string etc = dir_.File("etc/hostaq");
+    MakeFolder(dir_.File("etc"), 0, 0, 0755);
+    MakeFolder(etc, 0, 0, 0755);
+    WriteFileText(etc + "/hostaq.ini", "");
+    ::chmod((etc + "/hostaq.ini").c_str(), 0600);
+    const TServiceResult system = Control().Install(Program(), etc + "/hostaq.ini");
+    EXPECT_TRUE(system.Ok) << system.Message;
+    EXPECT_THAT(ReadFileText(UnitFile()), HasSubstr("\nUser=root\n"));
+
+    const std::string home = dir_.File("home/" + alice.Name());
+    MakeFolder(dir_.File("home"), 0, 0, 0755);
+    MakeFolder(home, alice.Uid(), alice.Gid(), 0700);
+    MakeFolder(home + "/.config", alice.Uid(), alice.Gid(), 0700);
+    MakeFolder(home + "/.config/Vemo Solution", alice.Uid(), alice.Gid(), 0755);
+    const std::string folder = home + "/.config/Vemo Solution/Hostaq Updater";
+    MakeFolder(folder, alice.Uid(), alice.Gid(), 0755);
+    WriteFileText(folder + "/hostaq.ini", "");
+    ASSERT_EQ(::chown((folder + "/hostaq.ini").c_str(), alice.Uid(), alice.Gid()), 0);
+    ::chmod((folder + "/hostaq.ini").c_str(), 0600);
+    const TServiceResult user = Control().Install(Program(), folder + "/hostaq.ini");
+    EXPECT_TRUE(user.Ok) << user.Message;
+    EXPECT_THAT(ReadFileText(UnitFile()), HasSubstr("\nUser=" + alice.Name() + "\n"));
+}
+
+// The service runs the program as the account: a program, or its folder, that others may
+// change would let them run their code as that account.
+TEST_F(ServiceControlTest, ProgramOrItsFolderWritableByOthersIsRefused) {
+    ::chmod(Program().c_str(), 0757);
+    ExpectRefused("the program " + Program() +
+                  " may be changed by users other than the configuration's owner");
+    ::chmod(Program().c_str(), 0755);
+    std::filesystem::permissions(dir_.File("bin"), std::filesystem::perms(0777));
+    ExpectRefused("the program's folder " + dir_.File("bin") + " may be changed by other users");
+    std::filesystem::permissions(dir_.File("bin"), std::filesystem::perms(0755));
+    const TServiceResult missing = Control().Install(dir_.File("bin/none"), Config());
+    EXPECT_FALSE(missing.Ok);
+    EXPECT_THAT(missing.Message, HasSubstr("No such file or directory"));
+}
+
+// The tree is checked again when the service starts: it may have changed since the install.
+TEST_F(ServiceControlTest, ServiceRefusesToStartOnATreeThatBecameUnsafe) {
+    ASSERT_TRUE(Control().Install(Program(), Config()).Ok);
+    EXPECT_TRUE(ServiceTreeIsSafe(Program(), Config(), stderr));
+    std::filesystem::permissions(Folder(), std::filesystem::perms(0777));
+    std::FILE* err = std::tmpfile();
+    ASSERT_NE(err, nullptr);
+    EXPECT_FALSE(ServiceTreeIsSafe(Program(), Config(), err));
+    std::rewind(err);
+    char buffer[512] = {};
+    const std::size_t n = std::fread(buffer, 1, sizeof(buffer) - 1, err);
+    std::fclose(err);
+    EXPECT_THAT(std::string(buffer, n),
+                HasSubstr("hostaq: The service does not run on " + Config() + ": the folder " + Folder() +
+                          " may be changed by other users"));
 }
 
 TEST(CommandRunnerTest, ReportsExitStatusAndStartFailure) {

@@ -1,10 +1,12 @@
 #include "platform/SingleInstance.h"
 #include "EnvGuard.h"
+#include "LocalUser.h"
 #include "TempDir.h"
 #ifdef HOSTAQ_BINARY
 #include "ProgramRunner.h"
 #endif
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -15,9 +17,11 @@
 #include <gtest/gtest.h>
 #include <mutex>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -130,6 +134,55 @@ TEST(SingleInstanceTest, OnlyTheExactRequestShowsTheWindow) {
     EXPECT_EQ(requests.Count(), 1);
 }
 
+// A listener that reads the request and closes without taking it (one that gave up on a slow
+// client): the request counts as not delivered, so the second instance tries again.
+TEST(SingleInstanceTest, ARequestCountsOnlyWhenTheFirstInstanceTookIt) {
+    TTempDir dir;
+    const std::string path = dir.File("other.sock");
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof(addr.sun_path), "%s", path.c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    std::thread server([listener] {
+        const int client = ::accept(listener, nullptr, nullptr);
+        char buffer[64];
+        std::string text;
+        while (text.find('\n') == std::string::npos) {
+            const ssize_t n = ::read(client, buffer, sizeof(buffer));
+            if (n <= 0)
+                break;
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::close(client);
+    });
+    EXPECT_FALSE(TSingleInstance::SendShowRequest(path)) << "read but not taken";
+    server.join();
+    ::close(listener);
+}
+
+// Every second start that reports a delivered request has its request queued already: nothing
+// is left to chance between the second process's end and the first one's main thread.
+TEST(SingleInstanceTest, ADeliveredRequestIsQueuedBeforeTheSecondInstanceEnds) {
+    TTempDir dir;
+    TShowRequests requests;
+    TSingleInstance first(dir.Path());
+    ASSERT_TRUE(first.Acquire());
+    std::atomic<int> posted{0};
+    first.Listen(
+        [&](std::function<void()> fn) {
+            ++posted;
+            requests.Post()(std::move(fn));
+        },
+        [&] { requests.Shown(); });
+    for (int i = 1; i <= 3; ++i) {
+        ASSERT_EQ(RunProbe(dir.Path()), 3);
+        EXPECT_EQ(posted.load(), i) << "queued before the probe ended";
+    }
+    EXPECT_TRUE(requests.WaitFor(3));
+}
+
 #ifdef HOSTAQ_BINARY
 // The tray program (without a display: the monitor) started twice: the second ends at once and
 // the first goes on.
@@ -153,6 +206,56 @@ TEST(SingleInstanceTest, TheProgramRunsOnce) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("Hostaq_Updater.sock")));
 }
 #endif
+
+// A reload request goes only to a monitor whose mark the running user or the configuration's
+// owner made: anyone else who can write the folder could otherwise aim SIGHUP at a process.
+TEST(MonitorReloadTest, ReloadFollowsOnlyAMarkOfTheRunningUserOrTheConfigurationsOwner) {
+    test::TLocalUser mallory("mall");
+    if (!mallory.Made())
+        GTEST_SKIP() << "needs root to make a local user";
+    TTempDir dir;
+    const std::string config = dir.File("hostaq.ini");
+    test::WriteFileText(config, "");
+    // A process of this program that must not be disturbed.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGHUP, SIG_DFL);
+        for (;;)
+            ::pause();
+    }
+    ASSERT_GT(child, 0);
+    const std::string mark = TMonitorLock::PathFor(config);
+    test::WriteFileText(mark, std::to_string(child) + "\n");
+    const int held = ::open(mark.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    ASSERT_EQ(::chown(mark.c_str(), mallory.Uid(), mallory.Gid()), 0);
+    TReloadRequest request = RequestMonitorReload(config);
+    EXPECT_EQ(request.Pid, 0);
+    EXPECT_FALSE(request.Sent);
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, WNOHANG), 0) << "not signalled";
+
+    ASSERT_EQ(::chown(mark.c_str(), 0, 0), 0);
+    request = RequestMonitorReload(config);
+    EXPECT_EQ(request.Pid, child);
+    EXPECT_TRUE(request.Sent);
+    pid_t ended = 0;
+    for (int i = 0; i < 500 && ended == 0; ++i) {
+        ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == 0)
+            ::usleep(10000);
+    }
+    if (ended == 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+    }
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP) << "the owner's mark is followed";
+    ::close(held);
+}
 
 TEST(SingleInstanceTest, StoppingRemovesTheSocket) {
     TTempDir dir;

@@ -100,5 +100,8 @@ void TDesktop::SetTestMode(bool on) {
 QList<QUrl>& TDesktop::Opened() {
     return State().Opened;
 }
+QList<QStringList>& TDesktop::Started() {
+    return State().Started;
+}
 
 } // namespace hostaq

@@ -1,5 +1,7 @@
 #include "ui/common/Elevated.h"
 
+#include "net/ChildProcess.h"
+
 #include <QObject>
 #include <QProcess>
 #include <QStandardPaths>
@@ -13,6 +15,10 @@ void RunWithPkexec(const QStringList& arguments, TElevatedDone done) {
     }
     auto* process = new QProcess;
     process->setProcessChannelMode(QProcess::MergedChannels);
+    // pkexec begins as every program the system starts: the default signal mask and
+    // dispositions (the window's thread blocks the stop signals) and only its standard
+    // descriptors.
+    process->setChildProcessModifier([] { ResetChildState(); });
     QObject::connect(process, &QProcess::finished, process,
                      [process, done](int code, QProcess::ExitStatus status) {
                          done(status == QProcess::NormalExit ? code : -1,

@@ -6,10 +6,12 @@
 #include "config/ProviderConstants.h"
 #include "config/Text.h"
 #include "config/Version.h"
+#include "engine/ProgramList.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <filesystem>
 #include <strings.h>
 
 namespace hostaq {
@@ -263,6 +265,17 @@ bool SaveAccount(const std::string& path, const std::string& openingName, const 
     if (ok)
         IniTidy(path);
     return ok;
+}
+
+std::vector<std::string> ProfileEditorArguments(const std::string& editorParameters,
+                                                const std::string& profile) {
+    std::vector<std::string> arguments = SplitArguments(editorParameters);
+    std::error_code ec;
+    std::filesystem::path file = std::filesystem::absolute(profile, ec);
+    if (ec)
+        file = std::filesystem::current_path(ec) / profile;
+    arguments.push_back(file.lexically_normal().string());
+    return arguments;
 }
 
 } // namespace hostaq

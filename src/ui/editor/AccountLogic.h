@@ -107,4 +107,10 @@ void WriteProviderHistory(TIniDocument& doc, const std::string& provider);
 bool SaveAccount(const std::string& path, const std::string& openingName, const TGroupSavePlan& plan,
                  const std::string& provider, bool providerEdition);
 
+// The arguments of the editor (Options/Editor) for a profile file: the editor's own parameters,
+// then the file by its absolute path, so a name that begins with "-" or "+" can never be read as
+// an option of the editor.
+std::vector<std::string> ProfileEditorArguments(const std::string& editorParameters,
+                                                const std::string& profile);
+
 } // namespace hostaq

@@ -431,8 +431,7 @@ void TFormAccount::EditProfile() {
         return;
     }
     const TProgramCommand command = SplitProgramCommand(editor, ProgramFileExists);
-    std::vector<std::string> arguments = SplitArguments(command.Parameters);
-    arguments.push_back(file.toStdString());
+    const std::vector<std::string> arguments = ProfileEditorArguments(command.Parameters, file.toStdString());
     if (!TDesktop::StartProgram(command.Program, arguments))
         TPrompt::Warning(this, MsgText(MsgEdEditorFailed, {command.Program}));
 }

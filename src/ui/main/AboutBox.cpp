@@ -12,6 +12,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -24,7 +25,7 @@ QString M(int id) {
 }
 } // namespace
 
-TAboutBox::TAboutBox(std::function<void()> versionCheck, QWidget* parent)
+TAboutBox::TAboutBox(TVersionCheckFn versionCheck, QWidget* parent)
     : QDialog(parent), versionCheck_(std::move(versionCheck)) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QString::fromStdString(FormatMsg(MsgAboutTitle, {AppTitle})));
@@ -88,14 +89,17 @@ TAboutBox::TAboutBox(std::function<void()> versionCheck, QWidget* parent)
 }
 
 void TAboutBox::CheckVersion() {
-    if (!versionCheck_)
+    auto* button = findChild<QPushButton*>(QStringLiteral("ButtonVersionCheck"));
+    if (!versionCheck_ || button == nullptr || !button->isEnabled())
         return;
-    // The page is read while the user waits; the button says so.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    setEnabled(false);
-    versionCheck_();
-    setEnabled(true);
-    QApplication::restoreOverrideCursor();
+    // The page is read on a worker; the button stays off until the answer came, and the box
+    // may be closed meanwhile.
+    button->setEnabled(false);
+    QPointer<QPushButton> guard(button);
+    versionCheck_([guard] {
+        if (guard)
+            guard->setEnabled(true);
+    });
 }
 
 TUpdateNoticeForm::TUpdateNoticeForm(const QString& text, std::function<void()> onClosed, QWidget* parent)

@@ -9,14 +9,17 @@ namespace hostaq {
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    // versionCheck asks the version page and tells the outcome (a question or "You have the
-    // latest version."); without one the button is hidden.
-    explicit TAboutBox(std::function<void()> versionCheck, QWidget* parent = nullptr);
+    // versionCheck starts reading the version page and returns at once; it tells the outcome
+    // (a question or "You have the latest version.") and then calls done, on the window's
+    // thread. Without one the button is hidden.
+    using TVersionCheckFn = std::function<void(std::function<void()> done)>;
+    explicit TAboutBox(TVersionCheckFn versionCheck, QWidget* parent = nullptr);
 
+    // Starts the check; the button stays off until it has answered, the window keeps working.
     void CheckVersion();
 
 private:
-    std::function<void()> versionCheck_;
+    TVersionCheckFn versionCheck_;
 };
 
 // The notice of a newer version: not modal, "Yes" opens the download page, "No" or Escape

@@ -69,7 +69,7 @@ public:
 
     // Wired by the program: Cancel Dial, the About box's version check, the end of the program.
     std::function<void()> OnCancelDial;
-    std::function<void()> OnAboutCheck;
+    std::function<void(std::function<void()> done)> OnAboutCheck;
     std::function<void()> OnTerminate;
 
     // ---- commands

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <filesystem>
 
 namespace hostaq::test {
 namespace {
@@ -276,6 +277,31 @@ TEST_F(EditorTest, ASplitThatWouldReplaceAnotherGroupIsRefused) {
             EXPECT_EQ(IniReadString(Path, "Home (statdns)", "Host1", ""), "s.example");
         }
     }
+}
+
+// A profile whose name begins with "-" or "+" reaches the editor as a file, never as an option.
+TEST_F(EditorTest, ProfileEditorGetsTheProfileAsAFileNeverAsAnOption) {
+    const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_EQ(ProfileEditorArguments("-n \"a b\"", "-rf"),
+              (std::vector<std::string>{"-n", "a b", cwd + "/-rf"}));
+    EXPECT_EQ(ProfileEditorArguments("", "+10"), (std::vector<std::string>{cwd + "/+10"}));
+    EXPECT_EQ(ProfileEditorArguments("", "/etc/x/../p.ini"), (std::vector<std::string>{"/etc/p.ini"}));
+
+    // Through the window: Options/Editor names the program, the profile is typed as "-R".
+    const std::string profile = cwd + "/-R";
+    WriteFileText(profile, "[Profile]\n");
+    IniWriteString(Path, "Options", "Editor", "/usr/bin/vi -n");
+    TDesktop::Started().clear();
+    {
+        TFormAccount form(nullptr, "Home");
+        Find<QLineEdit>(form, "EditCfgFile")->setText("-R");
+        auto* edit = Find<QPushButton>(form, "ButtonEdit");
+        edit->setEnabled(true);
+        edit->click();
+    }
+    std::filesystem::remove(profile);
+    ASSERT_EQ(TDesktop::Started().size(), 1);
+    EXPECT_EQ(TDesktop::Started()[0], (QStringList{"/usr/bin/vi", "-n", QString::fromStdString(profile)}));
 }
 
 TEST_F(EditorTest, TwentyFiveCheckedHostsSaveTheFirstTwentyAfterTheWarning) {

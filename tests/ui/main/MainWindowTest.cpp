@@ -8,10 +8,14 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <csignal>
+#include <cstdlib>
 #include <thread>
+#include <unistd.h>
 
 namespace hostaq::test {
 namespace {
@@ -333,6 +337,41 @@ TEST_F(MainWindowTest, ServiceButtonRunsPkexecAndShowsTheCommandWhenRefused) {
     EXPECT_EQ(TPrompt::Asked().back().Text, ElevatedOutput);
     EXPECT_EQ(button->text(), QStringLiteral("Uninstall service"));
     EXPECT_FALSE(Find<QCheckBox>("CheckBoxStartWithWindows")->isEnabled());
+}
+
+// The window's thread blocks the stop signals; pkexec (here a stand-in that reports what it got)
+// begins with none blocked or ignored and only its standard descriptors.
+TEST(PkexecLaunchTest, PkexecStartsWithTheDefaultSignalStateAndOnlyItsStandardDescriptors) {
+    TTempDir dir;
+    ASSERT_EQ(::symlink(HOSTAQ_CHILD_PROBE, dir.File("pkexec").c_str()), 0);
+    const char* oldPath = std::getenv("PATH");
+    const std::string saved = oldPath != nullptr ? oldPath : "";
+    ::setenv("PATH", (dir.Path() + ":" + saved).c_str(), 1);
+    sigset_t stop, old;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTERM);
+    sigaddset(&stop, SIGINT);
+    ::pthread_sigmask(SIG_BLOCK, &stop, &old);
+
+    bool finished = false;
+    int status = -2;
+    QString output;
+    THostaqFormMain::DefaultEnvironment().RunElevated({}, [&](int code, const QString& text) {
+        finished = true;
+        status = code;
+        output = text;
+    });
+    QElapsedTimer t;
+    t.start();
+    while (!finished && t.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    ::setenv("PATH", saved.c_str(), 1);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(status, 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("SigBlk:\t0000000000000000"))) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("SigIgn:\t0000000000000000"))) << output.toStdString();
+    EXPECT_TRUE(output.endsWith(QStringLiteral("fds: 0 1 2"))) << output.toStdString();
 }
 
 TEST_F(MainWindowTest, DumpConfigWritesTheFileAndOpensIt) {

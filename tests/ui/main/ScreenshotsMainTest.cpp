@@ -66,7 +66,7 @@ TEST_F(ScreenshotsMain, Dialogs) {
         SaveScreenshot(&dialog, QStringLiteral("password"));
     }
     {
-        TAboutBox box([] {});
+        TAboutBox box([](std::function<void()>) {});
         SaveScreenshot(&box, QStringLiteral("about"));
     }
     {
