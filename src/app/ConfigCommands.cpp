@@ -10,7 +10,9 @@
 #include "config/Version.h"
 #include "engine/Engine.h"
 #include "engine/PollEventLoop.h"
+#include "config/Text.h"
 #include "groups/DynAcc.h"
+#include "ipdetect/IPv6Choice.h"
 #include "log/Log.h"
 
 #include <algorithm>
@@ -30,6 +32,7 @@ constexpr int MsgGroupNameTaken = 10122;
 constexpr int MsgTooManyHosts = 10435;
 constexpr int MsgOnlyFirstHosts = 10436;
 constexpr int MsgEnterProfileFile = 10251;
+constexpr int MsgIPv6SuffixInvalid = 10712;
 
 bool ReadLine(std::istream& in, std::string& line) {
     if (!std::getline(in, line))
@@ -108,6 +111,12 @@ int RunGroupAdd(const TCommandLine& cl, std::istream& in, std::ostream& out, std
         return refuse(why);
     if (IniSectionExists(path, name) || SplitNameTaken(path, name))
         return refuse(FormatMsg(MsgGroupNameTaken, {name}));
+    if (!cl.GroupIPv6Suffix.empty() && !cl.GroupIPv6) {
+        err << "hostaq: --ipv6-suffix needs --ipv6\n";
+        return ExitUsage;
+    }
+    if (!IsValidIPv6Suffix(cl.GroupIPv6Suffix))
+        return refuse(FormatMsg(MsgIPv6SuffixInvalid, {cl.GroupIPv6Suffix}));
     if (cl.GroupUser.empty())
         return refuse(FormatMsg(MsgUserNameNeeded, {"\r"}));
     if (password.empty())
@@ -147,6 +156,8 @@ int RunGroupAdd(const TCommandLine& cl, std::istream& in, std::ostream& out, std
     group.Provider = provider;
     group.Profile = profile;
     group.Secure = !cl.GroupInsecure;
+    group.IPv6 = cl.GroupIPv6;
+    group.IPv6Suffix = TrimBlanks(cl.GroupIPv6Suffix);
     group.NumOfHosts = static_cast<int>(hosts.size());
     std::copy(hosts.begin(), hosts.end(), group.Hosts.begin());
     if (!SaveGroup(path, name, group))

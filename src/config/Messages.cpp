@@ -19,6 +19,15 @@ constexpr TBuiltIn BuiltIn[] = {
 #include "config/MessagesTable.inc"
 };
 
+// Every text has its place in the table: an identifier outside it would be written past its end.
+constexpr bool AllInTable() {
+    for (const TBuiltIn& m : BuiltIn)
+        if (m.Id < MsgFirst || m.Id > MsgLast)
+            return false;
+    return true;
+}
+static_assert(AllInTable(), "Messages.txt holds an identifier outside MsgFirst..MsgLast");
+
 // A language file's message is read into a 350-byte buffer.
 constexpr std::size_t MaxLanguageText = 349;
 

@@ -5,6 +5,7 @@
 #include "groups/HostaqUpdate.h"
 #include "groups/UpdateReport.h"
 #include "ipdetect/FindIPProxy.h"
+#include "ipdetect/NetlinkAddresses.h"
 #include "net/MailReport.h"
 
 #include <arpa/inet.h>
@@ -127,6 +128,7 @@ TEngineServices DefaultEngineServices() {
     s.VersionCheck = &versionCheck;
     s.Resolve = ResolveIPv4;
     s.TrimWorkingSet = TrimWorkingSet;
+    s.IPv6Addresses = [](std::string* error) { return ReadIPv6Addresses(error); };
     return s;
 }
 

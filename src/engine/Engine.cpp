@@ -60,6 +60,7 @@ TEngine::TEngine(TEventLoop& loop, TPresenter& presenter, const TEngineServices&
     fill(services_.VersionCheck, defaults.VersionCheck);
     fill(services_.Resolve, defaults.Resolve);
     fill(services_.TrimWorkingSet, defaults.TrimWorkingSet);
+    fill(services_.IPv6Addresses, defaults.IPv6Addresses);
 
     const TDateTime now = Now();
     nextCheckTime_ = now.AddDays(365);
@@ -149,7 +150,7 @@ void TEngine::RequestStop() {
     // it. Cancelling ends the check that waits for the line.
     if (services_.Dialer->DialPending())
         services_.Dialer->CancelPendingDial();
-    if (cycleState_ != CycleUpdating && addressState_ != AddressChecking && !RunInProgress()) {
+    if (cycleState_ != CycleUpdating && AddressState() != AddressChecking && !RunInProgress()) {
         Stop(true);
         return;
     }
@@ -179,7 +180,7 @@ void TEngine::Reload() {
 // ---- check cycle -------------------------------------------------------------------------
 
 void TEngine::Heartbeat() {
-    if (groupNames_.empty() || addressState_ == AddressChecking || cycleState_ != CycleIdle || engineBusy_)
+    if (groupNames_.empty() || AddressState() == AddressChecking || cycleState_ != CycleIdle || engineBusy_)
         return;
     if (reloadPending_) {
         Reload();
@@ -269,7 +270,8 @@ void TEngine::ProcessCheckResult(bool forceRun) {
         return;
     }
     const TUpdateDue due =
-        AnyGroupNeedsUpdate(ConfigPath(), currentAddress_, updatedAddress_, groupNames_, useManualIP_);
+        AnyGroupNeedsUpdate(ConfigPath(), currentAddress_, updatedAddress_, groupNames_, useManualIP_,
+                            GroupAddresses6());
     if (due.Due) {
         AddLog(LogWarning, due.Reason);
         cycleState_ = CycleUpdating;
@@ -332,6 +334,7 @@ bool TEngine::CurrentAddressRefused() const {
 void TEngine::CheckAddress() {
     addressState_ = AddressChecking;
     checkFailed_ = false;
+    CheckIPv6Address();
     if (ReadBool(Keys::UseLanIP)) {
         localList_ = "127.0.0.1";
         currentAddress_ = FirstHostAddress();
@@ -403,7 +406,7 @@ void TEngine::WebCheckDone(const std::string& address, const std::string& failur
         checkFailed_ = true;
         AddLog(LogError, FormatText(TextCheckFailed, {ReadString(Keys::ServerIP),
                                                       failure.empty() ? TextNoAddressShown : failure}));
-        presenter_.ShowCurrentAddress(currentAddress_);
+        presenter_.ShowCurrentAddress(CurrentAddressText());
         WriteStamp(Keys::LastChecked, Now());
         return;
     }
@@ -414,7 +417,7 @@ void TEngine::WebCheckDone(const std::string& address, const std::string& failur
 }
 
 void TEngine::SaveAddress() {
-    presenter_.ShowCurrentAddress(currentAddress_);
+    presenter_.ShowCurrentAddress(CurrentAddressText());
     WriteString(Keys::CurrentIP, currentAddress_);
     WriteStamp(Keys::LastChecked, Now());
 }
@@ -423,7 +426,7 @@ void TEngine::RereadLocalAddress() {
     if (useManualIP_)
         return;
     currentAddress_ = LocalPublicAddress(localList_);
-    presenter_.ShowCurrentAddress(currentAddress_);
+    presenter_.ShowCurrentAddress(CurrentAddressText());
 }
 
 void TEngine::EndPendingCheck() {
@@ -497,6 +500,7 @@ void TEngine::LoadGroupsAndConnection() {
     else
         connectionKind_ = ReadBool(Keys::UseProxy, false) ? ConnectionProxy : ConnectionLan;
     forceUpdateDays_ = std::clamp(ReadInteger(Keys::ForceUpdateInt), 1, 365);
+    LoadIPv6Groups();
 }
 
 void TEngine::RefreshAll() {
@@ -504,7 +508,7 @@ void TEngine::RefreshAll() {
     ComputeLastUpdate();
     updatedAddress_ = ReadAddressChecked(Keys::UpdateIP, FirstHostAddress());
     shownUpdatedAddress_ = updatedAddress_;
-    presenter_.ShowUpdatedAddress(updatedAddress_);
+    presenter_.ShowUpdatedAddress(UpdatedAddressText());
     CheckAddress();
     presenter_.ShowInfo(InfoValues());
 }

@@ -6,6 +6,7 @@
 #include "config/ProviderConstants.h"
 #include "config/Text.h"
 #include "config/Version.h"
+#include "ipdetect/IPv6Choice.h"
 
 #include <algorithm>
 #include <array>
@@ -25,6 +26,7 @@ constexpr int MsgGroupNameTaken = 10122;
 constexpr int MsgEnterProfileFile = 10251;
 constexpr int MsgTooManyHosts = 10435;
 constexpr int MsgOnlyFirstHosts = 10436;
+constexpr int MsgIPv6SuffixInvalid = 10712;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -76,6 +78,8 @@ TAccountValues LoadAccountValues(const std::string& path, const std::string& nam
     v.MailEx = group.MailEx;
     v.BackupMX = group.BackupMX;
     v.Secure = group.Secure;
+    v.IPv6 = group.IPv6;
+    v.IPv6Suffix = group.IPv6Suffix;
     return v;
 }
 
@@ -128,6 +132,9 @@ std::optional<TAccountProblem> ValidateAccount(const std::string& path, const st
         p.UncheckBackupMX = true;
         return p;
     }
+    if (v.IPv6)
+        if (std::string problem = CheckIPv6Suffix(v.IPv6Suffix); !problem.empty())
+            return TAccountProblem{10, problem, TAccountPage::Options, TAccountField::IPv6Suffix};
     return std::nullopt;
 }
 
@@ -140,6 +147,16 @@ bool DownloadAllowed(const std::string& userName, const std::string& password, c
 
 bool ProfileControlsEnabled(const std::string& provider) {
     return Lower(TrimBlanks(provider)) != BuiltInProvider;
+}
+
+bool IPv6SuffixEnabled(const TAccountValues& values) {
+    return values.IPv6;
+}
+
+std::string CheckIPv6Suffix(const std::string& suffix) {
+    if (IsValidIPv6Suffix(suffix))
+        return {};
+    return FormatMsg(MsgIPv6SuffixInvalid, {CleanText(TrimBlanks(suffix))});
 }
 
 TGroupSavePlan PlanGroupSave(const std::string& name, const std::vector<THostRow>& rows,
@@ -202,6 +219,9 @@ TGroupSavePlan PlanAccountSave(const TAccountValues& v, bool providerEdition) {
     common.MailEx = v.MailEx;
     common.BackupMX = v.BackupMX;
     common.Secure = v.Secure;
+    common.IPv6 = v.IPv6;
+    // A suffix is kept only with the AAAA records it is for.
+    common.IPv6Suffix = v.IPv6 ? TrimBlanks(v.IPv6Suffix) : std::string();
     return PlanGroupSave(TrimBlanks(v.Name), v.Hosts, common);
 }
 
