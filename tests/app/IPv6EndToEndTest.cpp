@@ -87,7 +87,9 @@ TEST_F(TIPv6EndToEndTest, SendsTheStableGlobalAddressAndANewOneOnce) {
     EXPECT_EQ(Get("Plain", "IP6"), "<none>");
     // The address is shown beside the IPv4 one and logged with its interface.
     EXPECT_NE(out.find("Current IPv6 address: 2001:db8:1::10 (lan0)"), std::string::npos) << out;
-    EXPECT_NE(out.find("Current IP: 203.0.113.7, "), std::string::npos) << out;
+    EXPECT_NE(out.find("-- hint: Hostaq Updater - IP: 203.0.113.7 - IPv6: 2001:db8:1::10 - Updated:"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("Updated IP: 198.51.100.1, no IPv6 address"), std::string::npos) << out;
 
     // Nothing changed: nothing is sent.
     ASSERT_EQ(Once(&out), 0) << out;
