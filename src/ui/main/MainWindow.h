@@ -143,6 +143,7 @@ private:
     void BuildActions();
     void BuildMenus();
     void WireControls();
+    void WireTray();
     void BringToFront();
     void HideToTray();
     void ApplyUpdateCommands();
