@@ -34,7 +34,9 @@ public:
     bool Ok() const { return ok_; }
 
     // Runs a shell command in the namespace; true when it succeeded.
-    static bool Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+    static bool Run(const std::string& command) {
+        return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+    }
 
     // A veth pair named name and name + "p", both up.
     static bool AddVeth(const std::string& name) {

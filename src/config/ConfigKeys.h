@@ -31,7 +31,8 @@ struct TGroupKey {
 namespace Keys {
 #define X(Name, Section, Key, Type, Default, Owner)                                                          \
     inline constexpr TConfigKey Name{Section, Key, TKeyType::Type, Default, Owner};
-#define G(Name, Key, Type, Default, Owner) inline constexpr TGroupKey Name{Key, TKeyType::Type, Default, Owner};
+#define G(Name, Key, Type, Default, Owner)                                                                   \
+    inline constexpr TGroupKey Name{Key, TKeyType::Type, Default, Owner};
 #include "config/ConfigKeys.def"
 #undef G
 #undef X

@@ -130,9 +130,8 @@ void TEngine::ProcessCheckResult(bool forceRun) {
         StartForcedRun();
         return;
     }
-    const TUpdateDue due =
-        AnyGroupNeedsUpdate(ConfigPath(), currentAddress_, updatedAddress_, groupNames_, useManualIP_,
-                            GroupAddresses6());
+    const TUpdateDue due = AnyGroupNeedsUpdate(ConfigPath(), currentAddress_, updatedAddress_, groupNames_,
+                                               useManualIP_, GroupAddresses6());
     if (due.Due) {
         AddLog(LogWarning, due.Reason);
         cycleState_ = CycleUpdating;

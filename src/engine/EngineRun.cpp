@@ -65,10 +65,10 @@ void TEngine::StartUpdateRun() {
     controllers_.clear();
     const TGroupAddresses6 addresses6 = offlineRun_ ? TGroupAddresses6() : GroupAddresses6();
     const std::string none6 = Msg(MsgNoIPv6Address);
-    UpdateReport().Start(ReportStartText(
-        Now(), updatedAddress_, currentAddress_, useManualIP_,
-        updatedAddress6_.empty() ? none6 : updatedAddress6_,
-        IPv6InUse() ? (currentAddress6_.empty() ? none6 : currentAddress6_) : std::string()));
+    UpdateReport().Start(
+        ReportStartText(Now(), updatedAddress_, currentAddress_, useManualIP_,
+                        updatedAddress6_.empty() ? none6 : updatedAddress6_,
+                        IPv6InUse() ? (currentAddress6_.empty() ? none6 : currentAddress6_) : std::string()));
     animFrame_ = 0;
     TimerUpdateAnim.SetEnabled(true);
     TimerUpdate.SetEnabled(false);
@@ -81,8 +81,8 @@ void TEngine::StartUpdateRun() {
         c.GroupName = groupNames_[i];
         const auto found6 = addresses6.find(c.GroupName);
         const std::string address6 = found6 == addresses6.end() ? std::string() : found6->second;
-        const TUpdateDecision decision =
-            NeedsUpdate(path, c.GroupName, currentAddress_, forceUpdateDays_, offlineRun_, forcedRun_, address6);
+        const TUpdateDecision decision = NeedsUpdate(path, c.GroupName, currentAddress_, forceUpdateDays_,
+                                                     offlineRun_, forcedRun_, address6);
         c.Result = decision.Code;
         if (decision.Send) {
             const TUpdateRequest request =

@@ -17,9 +17,9 @@ namespace hostaq {
 // engine holds one of each; production uses the defaults (DefaultEngineServices), tests and
 // the platform integration put their own in.
 
-// Fetches the check-ip page on a worker (over IPv6 and for an IPv6 address when settings.IPv6). onDone gets the address found, or an empty address and
-// why none was found (the failure may be empty when nothing more is known); then onEnd follows,
-// also when onDone was never called. Both run on the main thread.
+// Fetches the check-ip page on a worker (over IPv6 and for an IPv6 address when settings.IPv6). onDone gets
+// the address found, or an empty address and why none was found (the failure may be empty when nothing more
+// is known); then onEnd follows, also when onDone was never called. Both run on the main thread.
 class TWebChecker {
 public:
     using TDone = std::function<void(const std::string& address, const std::string& failure)>;

@@ -24,8 +24,8 @@ bool Enabled(const std::string& path, const std::string& group) {
 } // namespace
 
 TUpdateDecision NeedsUpdate(const std::string& path, const std::string& groupName,
-                            const std::string& currentAddress, int forceUpdateDays, bool offline,
-                            bool forced, const std::string& address6) {
+                            const std::string& currentAddress, int forceUpdateDays, bool offline, bool forced,
+                            const std::string& address6) {
     if (offline || forced)
         return {true, ClassNoError};
     const bool enabled = Enabled(path, groupName);

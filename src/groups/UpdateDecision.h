@@ -21,8 +21,8 @@ struct TUpdateDecision {
 // address6 is the group's IPv6 address when it keeps AAAA records and one is known: an address
 // other than the group's IP6 sends it too.
 TUpdateDecision NeedsUpdate(const std::string& path, const std::string& groupName,
-                            const std::string& currentAddress, int forceUpdateDays, bool offline,
-                            bool forced, const std::string& address6 = {});
+                            const std::string& currentAddress, int forceUpdateDays, bool offline, bool forced,
+                            const std::string& address6 = {});
 
 // The IPv6 address of each group that keeps AAAA records, by group name; a group without one
 // (IPv6 off, or no public IPv6 address known) is not in it.

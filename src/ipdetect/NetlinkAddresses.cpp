@@ -36,7 +36,8 @@ public:
     bool Ok() const { return fd_ >= 0; }
 
     // Sends one dump request and calls onMessage for every message of the answer.
-    template <typename Fn> bool Dump(std::uint16_t type, unsigned char family, Fn&& onMessage, std::string& error) {
+    template <typename Fn>
+    bool Dump(std::uint16_t type, unsigned char family, Fn&& onMessage, std::string& error) {
         // Both request bodies (ifinfomsg, ifaddrmsg) begin with the family byte; the rest is zero.
         struct {
             nlmsghdr Header;

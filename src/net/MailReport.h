@@ -19,7 +19,8 @@ inline constexpr const char* DefaultMailSubject = "Update Result";
 // When a group keeps AAAA records (currentIP6 not empty) a line "IPv6 address: %s > %s" follows
 // the address line.
 std::string ReportStartText(const TDateTime& when, const std::string& updatedIP, const std::string& currentIP,
-                            bool manual, const std::string& updatedIP6 = {}, const std::string& currentIP6 = {});
+                            bool manual, const std::string& updatedIP6 = {},
+                            const std::string& currentIP6 = {});
 // The tail: two line ends, "Update process ends on <date> at <time>", an empty line and the
 // signature ("-- " and the program's user agent).
 std::string ReportEndText(const TDateTime& when);

@@ -28,7 +28,8 @@ protected:
         ASSERT_TRUE(Ip("-6 addr add fe80::10/64 dev lan0 nodad"));
         Provider = std::make_unique<TProviderServer>();
         CheckPage = std::make_unique<TCaptureServer>();
-        CheckPage->Answer("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nCurrent IP Address: 203.0.113.7\r\n");
+        CheckPage->Answer(
+            "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nCurrent IP Address: 203.0.113.7\r\n");
         AddGroup("Home", "a.example,b.example", {"--ipv6"});
         AddGroup("Plain", "c.example", {});
         Set("Options", "UpdateHost", Provider->HostPort());
@@ -49,7 +50,9 @@ protected:
     std::string Get(const std::string& section, const std::string& key) {
         return IniReadString(Ini, section, key, "<none>");
     }
-    int Once(std::string* out = nullptr) { return RunHostaq(Dir.Path(), {"--once", "./hostaq.ini"}, "", out); }
+    int Once(std::string* out = nullptr) {
+        return RunHostaq(Dir.Path(), {"--once", "./hostaq.ini"}, "", out);
+    }
     // The requests of one group (by its hostname list), in order.
     std::vector<TProviderRequest> RequestsFor(const std::string& hosts) const {
         std::vector<TProviderRequest> found;
@@ -83,11 +86,13 @@ TEST_F(TIPv6EndToEndTest, SendsTheStableGlobalAddressAndANewOneOnce) {
     // A group without IPv6 sends exactly the request of a program without it.
     const auto plain = RequestsFor("c.example");
     ASSERT_EQ(plain.size(), 1u);
-    EXPECT_EQ(plain[0].Target, "/nic/update?system=hostaq&hostname=c.example&myip=203.0.113.7&wildcard=ON&offline=NO");
+    EXPECT_EQ(plain[0].Target,
+              "/nic/update?system=hostaq&hostname=c.example&myip=203.0.113.7&wildcard=ON&offline=NO");
     EXPECT_EQ(Get("Plain", "IP6"), "<none>");
     // The address is shown beside the IPv4 one and logged with its interface.
     EXPECT_NE(out.find("Current IPv6 address: 2001:db8:1::10 (lan0)"), std::string::npos) << out;
-    EXPECT_NE(out.find("-- hint: Hostaq Updater - IP: 203.0.113.7 - IPv6: 2001:db8:1::10 - Updated:"), std::string::npos)
+    EXPECT_NE(out.find("-- hint: Hostaq Updater - IP: 203.0.113.7 - IPv6: 2001:db8:1::10 - Updated:"),
+              std::string::npos)
         << out;
     EXPECT_NE(out.find("Updated IP: 198.51.100.1, no IPv6 address"), std::string::npos) << out;
 

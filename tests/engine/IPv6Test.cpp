@@ -33,9 +33,8 @@ protected:
     }
     int Count(const std::string& prefix) const {
         const std::vector<std::string> texts = LogTexts();
-        return static_cast<int>(std::count_if(texts.begin(), texts.end(), [&](const std::string& t) {
-            return t.rfind(prefix, 0) == 0;
-        }));
+        return static_cast<int>(std::count_if(texts.begin(), texts.end(),
+                                              [&](const std::string& t) { return t.rfind(prefix, 0) == 0; }));
     }
 
     std::vector<TIPv6Candidate> Addresses{Candidate("fe80::1"), Candidate("2001:db8:1::10"),
@@ -63,7 +62,8 @@ TEST_F(TIPv6Test, BothAddressesGoOutAndAChangedIPv6AddressAloneMakesAGroupDue) {
         << UpdateReport().Text();
     const std::vector<std::string> dump = Engine->ConfigDumpLines();
     EXPECT_NE(std::find(dump.begin(), dump.end(), "\tIPv6 address source: interface"), dump.end());
-    EXPECT_NE(std::find(dump.begin(), dump.end(), "\t\tIPv6 (AAAA) address sent: 2001:db8:1::10"), dump.end());
+    EXPECT_NE(std::find(dump.begin(), dump.end(), "\t\tIPv6 (AAAA) address sent: 2001:db8:1::10"),
+              dump.end());
 
     // Nothing changed: no run.
     const std::size_t started = Updater.Started.size();
@@ -91,8 +91,9 @@ TEST_F(TIPv6Test, WithoutAnAddressTheIPv4UpdateGoesAloneAndTheLogSaysWhyOnce) {
     RunCheck();
     RunCheck();
     EXPECT_EQ(Count("No public IPv6 address ("), 1);
-    EXPECT_TRUE(Logged("No public IPv6 address (none of the interface addresses is a global, preferred address "
-                       "of the kinds allowed): the IPv4 address is updated alone until one appears"));
+    EXPECT_TRUE(
+        Logged("No public IPv6 address (none of the interface addresses is a global, preferred address "
+               "of the kinds allowed): the IPv4 address is updated alone until one appears"));
     EXPECT_EQ(Presenter.Info.CurrentIP, "203.0.113.7, no IPv6 address");
     EXPECT_EQ(Updater.Started.size(), 1u);
 
@@ -121,8 +122,9 @@ TEST_F(TIPv6Test, SourcesAndSettingsOfTheIPv6Address) {
     EXPECT_NE(Updater.URLs["Server"].find("myip=203.0.113.7,2001:db8:5::1234&"), std::string::npos);
     // A suffix that is no interface identifier sends no IPv6 address for its group.
     EXPECT_NE(Updater.URLs["Broken"].find("myip=203.0.113.7&"), std::string::npos);
-    EXPECT_EQ(std::count_if(Warnings.begin(), Warnings.end(),
-                            [](const std::string& w) { return w.find("IPv6 suffix \"1::1\"") != std::string::npos; }),
+    EXPECT_EQ(std::count_if(
+                  Warnings.begin(), Warnings.end(),
+                  [](const std::string& w) { return w.find("IPv6 suffix \"1::1\"") != std::string::npos; }),
               1);
 
     // The check page over IPv6.
@@ -140,8 +142,9 @@ TEST_F(TIPv6Test, SourcesAndSettingsOfTheIPv6Address) {
     // A page that shows none: the reason names the page.
     WebCheck.Address6.clear();
     RunCheck();
-    EXPECT_TRUE(Logged("No public IPv6 address (The IP address check of http://[::1]:1/ failed: the page shows no "
-                       "IP address): the IPv4 address is updated alone until one appears"));
+    EXPECT_TRUE(
+        Logged("No public IPv6 address (The IP address check of http://[::1]:1/ failed: the page shows no "
+               "IP address): the IPv4 address is updated alone until one appears"));
 
     // The interface source with a filter and temporary addresses allowed.
     Set("IPv6Address", "Source", "interface");

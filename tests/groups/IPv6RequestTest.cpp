@@ -35,7 +35,8 @@ TEST_F(IPv6RequestTest, MyipCarriesBothAddressesCommaJoined) {
         {"192.0.2.1", "2001:db8::10", true, "myip=198.51.100.9&"},
     };
     for (const auto& c : cases) {
-        const TUpdateRequest r = BuildUpdateURL(Path, "Home", c.Address, "198.51.100.9", c.Offline, c.Address6);
+        const TUpdateRequest r =
+            BuildUpdateURL(Path, "Home", c.Address, "198.51.100.9", c.Offline, c.Address6);
         EXPECT_NE(r.URL.find(std::string("&") + c.Myip), std::string::npos) << r.URL;
         EXPECT_EQ(r.IP6, c.Offline ? "" : c.Address6);
     }
@@ -89,9 +90,8 @@ TEST_F(IPv6RequestTest, AnIPv6AddressOtherThanIP6MakesTheGroupDue) {
     EXPECT_FALSE(NeedsUpdate(Path, "Home", "192.0.2.1", 25, false, false, "2001:db8::10").Send);
     // A blocked group stays blocked whatever its IPv6 address does.
     Set("Home", "UpdateResult", "4");
-    EXPECT_FALSE(AnyGroupNeedsUpdate(Path, "192.0.2.1", "192.0.2.1", {"Home"}, false,
-                                     {{"Home", "2001:db8::11"}})
-                     .Due);
+    EXPECT_FALSE(
+        AnyGroupNeedsUpdate(Path, "192.0.2.1", "192.0.2.1", {"Home"}, false, {{"Home", "2001:db8::11"}}).Due);
 }
 
 } // namespace

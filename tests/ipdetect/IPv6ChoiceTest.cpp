@@ -87,16 +87,18 @@ const std::vector<TChoiceCase>& Cases() {
          {Addr("2001:db8:1::10", "eth0"), Addr("fe80::1", "wlan0")},
          {false, "wlan0"},
          ""},
-        {"interface down", {[] {
-                                TIPv6Candidate c = Addr("2001:db8:1::10");
-                                c.InterfaceUp = false;
-                                return c;
-                            }()},
+        {"interface down",
+         {[] {
+             TIPv6Candidate c = Addr("2001:db8:1::10");
+             c.InterfaceUp = false;
+             return c;
+         }()},
          {},
          ""},
         {"the whole mix of a home router's client",
          {Addr("fe80::1c3a:5ff:fe00:1"), Addr("fd00::1c3a:5ff:fe00:1"),
-          Addr("2001:db8:1::10", "eth0", AddrPermanent, Forever), Addr("2001:db8:1::11", "eth0", AddrPermanent, 0),
+          Addr("2001:db8:1::10", "eth0", AddrPermanent, Forever),
+          Addr("2001:db8:1::11", "eth0", AddrPermanent, 0),
           Addr("2001:db8:1::abcd", "eth0", AddrTemporary, 86400), Addr("::1", "lo")},
          {},
          "2001:db8:1::10"},
@@ -144,11 +146,11 @@ TEST(ApplyIPv6Suffix, ReplacesTheLowSixtyFourBits) {
         {"::a:b:c:d", "2001:db8:1:2:a:b:c:d"},
         {" ::1 ", "2001:db8:1:2::1"},
         {"::", "2001:db8:1:2::"},
-        {"1::1", ""},           // high bits set: not an interface identifier
-        {"::1:0:0:0:1", ""},    // five groups reach into the prefix
-        {"1234", ""},           // not an address
-        {"::12345", ""},        // a group too long
-        {"203.0.113.7", ""},    // IPv4
+        {"1::1", ""},        // high bits set: not an interface identifier
+        {"::1:0:0:0:1", ""}, // five groups reach into the prefix
+        {"1234", ""},        // not an address
+        {"::12345", ""},     // a group too long
+        {"203.0.113.7", ""}, // IPv4
         {"::g", ""},
     };
     for (const auto& c : cases) {
@@ -183,7 +185,8 @@ TEST(ParseCheckPage6, FindsTheFirstPublicIPv6Address) {
 TEST(IsPublicIPv6, OnlyGlobalUnicastText) {
     EXPECT_TRUE(IsPublicIPv6("2001:db8:1::10"));
     EXPECT_TRUE(IsPublicIPv6(" 2a00:1450::1 "));
-    for (const char* text : {"", "fe80::1", "fd00::1", "::1", "ff02::1", "::ffff:1.2.3.4", "203.0.113.7", "x"})
+    for (const char* text :
+         {"", "fe80::1", "fd00::1", "::1", "ff02::1", "::ffff:1.2.3.4", "203.0.113.7", "x"})
         EXPECT_FALSE(IsPublicIPv6(text)) << text;
 }
 

@@ -27,10 +27,11 @@ TEST(ReadIPv6Addresses, ReportsFlagsLifetimesAndInterfaces) {
     ASSERT_TRUE(TPrivateNetwork::Run("ip -6 addr add 2001:db8:1::10/64 dev hq0 nodad"));
     ASSERT_TRUE(TPrivateNetwork::Run(
         "ip -6 addr add 2001:db8:1::11/64 dev hq0 nodad valid_lft 3600 preferred_lft 0"));
-    ASSERT_TRUE(TPrivateNetwork::Run("ip -6 addr add 2001:db8:1::12/64 dev hq0 nodad valid_lft 7200 preferred_lft 1800"));
+    ASSERT_TRUE(TPrivateNetwork::Run(
+        "ip -6 addr add 2001:db8:1::12/64 dev hq0 nodad valid_lft 7200 preferred_lft 1800"));
     ASSERT_TRUE(TPrivateNetwork::Run("ip -6 addr add fd00::10/64 dev hq0 nodad"));
-    ASSERT_TRUE(TPrivateNetwork::Run("ip -6 addr add 2001:db8:2::10/64 dev hq0p"));  // tentative: DAD runs
-    ASSERT_TRUE(TPrivateNetwork::Run("ip link add hq1 type veth peer name hq1p"));   // stays down
+    ASSERT_TRUE(TPrivateNetwork::Run("ip -6 addr add 2001:db8:2::10/64 dev hq0p")); // tentative: DAD runs
+    ASSERT_TRUE(TPrivateNetwork::Run("ip link add hq1 type veth peer name hq1p"));  // stays down
     ASSERT_TRUE(TPrivateNetwork::Run("ip -6 addr add 2001:db8:3::10/64 dev hq1 nodad"));
 
     std::string error;

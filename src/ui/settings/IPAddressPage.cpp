@@ -17,8 +17,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
@@ -132,7 +132,9 @@ void TSettingsIPAddressPage::Load(const TAddressValues& values) {
     working_ = values;
     (values.DefaultSetting ? default_ : manual_)->setChecked(true);
     const TIPv6Values& six = values.IPv6;
-    (six.Source == TIPv6Values::SourcePage ? ipv6Page_ : six.Source == TIPv6Values::SourceManual ? ipv6Manual_ : ipv6Interface_)
+    (six.Source == TIPv6Values::SourcePage     ? ipv6Page_
+     : six.Source == TIPv6Values::SourceManual ? ipv6Manual_
+                                               : ipv6Interface_)
         ->setChecked(true);
     ipv6InterfaceName_->setText(QText(six.Interface));
     ipv6Temporary_->setChecked(six.AllowTemporary);

@@ -61,7 +61,8 @@ void WriteIPv6Values(TIniDocument& doc, const TIPv6Values& v) {
     WriteChanged(doc, Keys::IPv6ManualIP, TrimBlanks(v.ManualIP));
     // A boolean is compared as what it means: "0" and a missing key are the same.
     int stored = 0;
-    ParseIniInteger(doc.ReadString(Keys::IPv6AllowTemporary.Section, Keys::IPv6AllowTemporary.Key, "0"), stored);
+    ParseIniInteger(doc.ReadString(Keys::IPv6AllowTemporary.Section, Keys::IPv6AllowTemporary.Key, "0"),
+                    stored);
     if ((stored != 0) != v.AllowTemporary)
         doc.WriteBool(Keys::IPv6AllowTemporary.Section, Keys::IPv6AllowTemporary.Key, v.AllowTemporary);
 }
