@@ -41,8 +41,8 @@ std::string FormatIPv6(const TIPv6Bytes& address) {
 }
 
 bool IsGlobalUnicast(const TIPv6Bytes& a) {
-    // 2000::/3 holds none of the special ranges but the mapped and compatible forms, which sit
-    // in ::/8 and never reach this test.
+    // Loopback, unspecified, IPv4-mapped and compatible addresses lie in ::/8, unique local ones
+    // in fc00::/7, link-local ones in fe80::/10, multicast in ff00::/8: none in 2000::/3.
     return (a[0] & 0xE0) == 0x20;
 }
 
