@@ -59,7 +59,8 @@ std::string ProfileLabel(const std::string& profile) {
 } // namespace
 
 int RunDumpConfig(const TCommandLine& cl) {
-    PrepareProgram(cl);
+    if (!PrepareProgram(cl))
+        return ExitFailure;
     const int sink = AddLogSink([](int kind, const std::string& text) {
         if (kind <= LogWarning)
             std::fprintf(stderr, "hostaq: %s\n", text.c_str());
@@ -96,7 +97,8 @@ int RunGroupAdd(const TCommandLine& cl, std::istream& in, std::ostream& out, std
         err << "hostaq: --system takes hostaq, statdns or custom\n";
         return ExitUsage;
     }
-    PrepareProgram(cl);
+    if (!PrepareProgram(cl))
+        return ExitFailure;
     const std::string& path = ConfigPath();
     auto refuse = [&](const std::string& message) {
         err << "hostaq: " << ForTerminal(message) << "\n";

@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QMessageBox>
 #include <QSocketNotifier>
 #include <csignal>
 #include <memory>
@@ -126,7 +127,14 @@ bool NoGroup() {
 } // namespace
 
 int RunGui(const TCommandLine& cl, int argc, char** argv) {
-    PrepareProgram(cl);
+    if (!PrepareProgram(cl)) {
+        // The tray program says it in a box too: it may have been started from a menu.
+        QApplication app(argc, argv);
+        QMessageBox::critical(nullptr, QString::fromLatin1(AppTitle),
+                              QStringLiteral("Hostaq Updater ") +
+                                  QString::fromStdString(ConfigLocateError()));
+        return ExitFailure;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hostaq"));
     QApplication::setApplicationDisplayName(QString::fromLatin1(AppTitle));

@@ -140,18 +140,23 @@ void BlockStopSignals() {
     ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-void PrepareProgram(const TCommandLine& cl) {
+bool PrepareProgram(const TCommandLine& cl) {
     InstallLogging();
     SetErrorReporter([](const std::string& text) {
         AddLog(LogError, text);
         std::fprintf(stderr, "hostaq: %s\n", text.c_str());
     });
-    LocateConfigFile(cl.ConfigArgs, ProgramPath());
+    if (!LocateConfigFile(cl.ConfigArgs, ProgramPath()) && !ConfigLocateError().empty()) {
+        std::fprintf(stderr, "hostaq: %s\n", ConfigLocateError().c_str());
+        return false;
+    }
     LoadMessages();
+    return true;
 }
 
 int RunHeadless(const TCommandLine& cl) {
-    PrepareProgram(cl);
+    if (!PrepareProgram(cl))
+        return ExitFailure;
     // The process systemd started for the installed unit is the service. Of the tray
     // application one instance runs at a time: the next asks it to show itself and ends.
     const TServiceControl service;
@@ -182,7 +187,8 @@ int RunHeadless(const TCommandLine& cl) {
 }
 
 int RunOnce(const TCommandLine& cl) {
-    PrepareProgram(cl);
+    if (!PrepareProgram(cl))
+        return ExitFailure;
     TMonitorSession session(false, false);
     ApplyLogSettings(false);
     TEngine& engine = session.Engine();

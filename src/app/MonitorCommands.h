@@ -14,8 +14,10 @@ inline constexpr int ExitUsage = 2;
 
 // The process-wide start-up every command that works on the configuration shares: logging is
 // wired, the configuration file located, the message table loaded, and reported errors become
-// error entries and lines on standard error.
-void PrepareProgram(const TCommandLine& cl);
+// error entries and lines on standard error. False when the CONFIG named cannot be used: the
+// reason is on standard error ("hostaq: cannot use PATH: REASON") and the command ends with
+// status 1, having written nothing.
+bool PrepareProgram(const TCommandLine& cl);
 
 // Blocks SIGTERM, SIGINT and SIGHUP in the calling thread, before any other thread exists, so
 // that every thread inherits the mask and the monitor's loop alone receives them (signalfd).

@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
     case TCommand::Install:
     case TCommand::Uninstall:
         // The unit runs the program on the configuration file found here.
-        PrepareProgram(cl);
+        if (!PrepareProgram(cl))
+            return ExitFailure;
         return RunServiceSwitch(cl.Command == TCommand::Install, TServiceControl(), ProgramPath(),
                                 ConfigPath());
     default:

@@ -27,6 +27,10 @@ THooks& Hooks() {
     return hooks;
 }
 int NextHookId = 1;
+std::string& LocateError() {
+    static std::string error;
+    return error;
+}
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -112,14 +116,50 @@ std::string CommandLineCandidate(const std::vector<std::string>& args, const std
     return {};
 }
 
+bool IsNamedExplicitly(const std::vector<std::string>& args) {
+    for (const std::string& arg : args)
+        if (!arg.empty() && arg[0] != '-' && !IsServiceSwitchWord(arg))
+            return arg.find('/') != std::string::npos;
+    return false;
+}
+
+const std::string& ConfigLocateError() {
+    return LocateError();
+}
+
+namespace {
+bool MayUseBesideProgram(const std::string& file) {
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) == 0)
+        return true; // put there on purpose
+    // A portable copy: the program's folder is the running user's own. Root's is never taken for
+    // one: the folder of an installed program (/usr/bin) belongs to root too.
+    const uid_t user = ::geteuid();
+    const std::string folder = FolderOf(file);
+    return user != 0 && ::stat(folder.empty() ? "." : folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == user;
+}
+} // namespace
+
 bool LocateConfigFile(const std::vector<std::string>& args, const std::string& programPath) {
+    LocateError().clear();
     std::string chosen;
     const std::string fromArgs = CommandLineCandidate(args, programPath);
-    if (IniWriteTest(fromArgs))
+    if (IsNamedExplicitly(args)) {
+        // The file named is the file used, or none: never another one in its place.
+        std::string reason;
+        SetConfigPath(fromArgs);
+        if (!IniWriteTest(fromArgs, &reason)) {
+            LocateError() = "cannot use " + fromArgs + ": " + reason;
+            return false;
+        }
+        chosen = fromArgs;
+    }
+    if (chosen.empty() && !fromArgs.empty() && MayUseBesideProgram(fromArgs) && IniWriteTest(fromArgs))
         chosen = fromArgs;
     if (chosen.empty()) {
         const std::string beside = WithIniExtension(programPath);
-        if (IniWriteTest(beside))
+        if (MayUseBesideProgram(beside) && IniWriteTest(beside))
             chosen = beside;
     }
     const std::string userFolder = UserDataFolder();

@@ -54,7 +54,13 @@ std::vector<std::string> IniReadSection(const std::string& path, std::string_vie
 std::vector<std::string> IniReadSectionValues(const std::string& path, std::string_view section);
 // Section names in file order (never cut short).
 std::vector<std::string> IniReadSections(const std::string& path);
-bool IniWriteTest(const std::string& path);
+// The start-up write probe: true when path can be the configuration file, which it then is (a
+// missing file is made, empty and 0600). An existing file is left exactly as it is: the probe
+// opens it for writing, takes its lock and makes and removes a temporary beside it. False, with
+// the reason in words in *reason, for an empty path, a missing or unwritable folder, a file that
+// cannot be written (no permission, read-only, read-only file system), a FIFO, device or folder
+// in its place, a file larger than 16 MiB, a link root does not follow, or a lock not had.
+bool IniWriteTest(const std::string& path, std::string* reason = nullptr);
 void IniTidy(const std::string& path);
 
 // Text conversions the readers use; exposed for callers that hold a value already.
@@ -154,5 +160,10 @@ int SetIniLockWait(int ms);
 // simulate a full disk. It returns false (with errno set) when not everything was written.
 using TIniWriteFn = bool (*)(int fd, const char* data, std::size_t size);
 TIniWriteFn SetIniWriteFn(TIniWriteFn fn);
+
+// The resolution of the file system's time stamps the kept parse assumes, in nanoseconds (1, as
+// the kernel gives them, unless changed); returns the previous one. Tests set a coarse one to
+// stand for a file system whose stamps are coarse, as a second-resolution one is.
+long long SetIniStampResolution(long long ns);
 
 } // namespace hostaq

@@ -167,7 +167,7 @@ void InstallLogWarningReporter() {
 void InstallLogging() {
     static std::once_flag once;
     std::call_once(once, [] {
-        AddConfigLocatedHook([](const std::string& path) { SetCurrentLogFileName(LogFileNameFor(path)); });
+        AddConfigLocatedHook([](const std::string& path) { SetCurrentLogFileName(LogFileNameNow(path)); });
     });
     InstallLogWarningReporter();
 }

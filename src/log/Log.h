@@ -55,7 +55,7 @@ void SetCurrentLogFileName(const std::string& name);
 // Turns warnings about stored data (config/ErrorReporter.h) into LogWarning entries.
 void InstallLogWarningReporter();
 // Start-up wiring, once, before the configuration file is located: the warning reporter above,
-// and working out the log file name (LogFileNameFor) as soon as the configuration file is known.
+// and working out the log file name (LogFileNameNow) as soon as the configuration file is known.
 void InstallLogging();
 
 // Returns the logger to the state of a fresh process: a list with default properties and no

@@ -48,12 +48,20 @@ std::string LogFileNameAt(const std::string& stem, int changeLogInt, const TDate
     }
 }
 
-std::string LogFileNameFor(const std::string& configPath) {
-    const std::string name =
-        LogFileNameAt(LogFileStem(configPath), ReadInteger(configPath, Keys::ChangeLogInt), Now());
+std::string LogFileNameNow(const std::string& configPath) {
+    return LogFileNameAt(LogFileStem(configPath), ReadInteger(configPath, Keys::ChangeLogInt), Now());
+}
+
+void StoreLogFileName(const std::string& configPath, const std::string& name) {
     // Worked out on every check: the file is rewritten only when the stored name changes.
-    if (IniReadString(configPath, Keys::LogFile.Section, Keys::LogFile.Key, "") != name)
+    if (!configPath.empty() && !name.empty() &&
+        IniReadString(configPath, Keys::LogFile.Section, Keys::LogFile.Key, "") != name)
         IniWriteString(configPath, Keys::LogFile.Section, Keys::LogFile.Key, name);
+}
+
+std::string LogFileNameFor(const std::string& configPath) {
+    const std::string name = LogFileNameNow(configPath);
+    StoreLogFileName(configPath, name);
     return name;
 }
 

@@ -30,6 +30,10 @@ std::string LogFileNameAt(const std::string& stem, int changeLogInt, const TDate
 // The current file name for the configuration file, with its Logging/ChangeLogInt; also stored
 // in FileLocation/LogFile of that file.
 std::string LogFileNameFor(const std::string& configPath);
+// The same name, not stored: what a command that writes no log works out.
+std::string LogFileNameNow(const std::string& configPath);
+// Stores name in FileLocation/LogFile of the configuration when it differs.
+void StoreLogFileName(const std::string& configPath, const std::string& name);
 
 // The most periods Logging/LogKept keeps (the settings dialog offers 0 to 9); a larger stored
 // value reads as this, a negative one as 0.

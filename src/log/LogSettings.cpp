@@ -11,6 +11,8 @@
 namespace hostaq {
 
 void ApplyLogSettings(bool fileChanged, bool asService) {
+    // Stored once a monitor starts to log: a command refused before any work leaves the file alone.
+    StoreLogFileName(ConfigPath(), CurrentLogFileName());
     // Warnings about malformed values wait until the list has been refilled, so they show.
     WithLogHeld([] {
         TVemoListBoxLog& list = LogList();

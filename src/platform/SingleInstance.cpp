@@ -1,5 +1,7 @@
 #include "platform/SingleInstance.h"
 
+#include "config/PrivateFile.h"
+
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -210,7 +212,17 @@ bool TMonitorLock::Acquire(int* other) {
         *other = 0;
     if (fd_ >= 0)
         return true;
-    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    // Never written through whatever another user put in the file's place: only a regular file
+    // of the configuration's owner (or this user) with one link is used, anything else is
+    // replaced by a new file.
+    struct stat config {};
+    if (::stat(configPath_.c_str(), &config) != 0) {
+        config.st_uid = ::geteuid();
+        config.st_gid = ::getegid();
+    }
+    int fd = OpenPrivateFile(path_, config.st_uid, config.st_gid, 0644);
+    if (fd < 0 && errno == EEXIST) // another monitor made it just now
+        fd = OpenPrivateFile(path_, config.st_uid, config.st_gid, 0644);
     if (fd < 0)
         return false;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -218,5 +218,22 @@ TEST_F(TDesktopEndToEndTest, FirstStartWithoutAConfigurationOpensTheWizard) {
     EXPECT_EQ(program.Wait(15000), 0);
 }
 
+// A configuration that cannot be used: the tray program says why in a box and ends with status 1
+// once it is closed, having written nothing.
+TEST_F(TDesktopEndToEndTest, AConfigurationThatCannotBeUsedIsSaidInABox) {
+    WriteFileText(Ini, "[Options]\nFirstCheckDelay=600\n");
+    ASSERT_EQ(::chmod(Ini.c_str(), 0444), 0);
+    THostaqProcess program(Dir.Path(), {Ini});
+    ASSERT_TRUE(WaitUntil([&] { return VisibleWindow("Hostaq Updater"); })) << program.Err() << Tree();
+    EXPECT_NE(program.Err().find("hostaq: cannot use " + Ini + ": it is read-only"), std::string::npos);
+    std::string box = Capture("xdotool search --onlyvisible --name '^Hostaq Updater$' | head -1");
+    while (!box.empty() && box.back() == '\n')
+        box.pop_back();
+    const std::string close = "xdotool windowfocus --sync " + box + " key Return >/dev/null 2>&1";
+    EXPECT_EQ(std::system(close.c_str()), 0);
+    EXPECT_EQ(program.Wait(15000), 1);
+    EXPECT_EQ(ReadFileText(Ini), "[Options]\nFirstCheckDelay=600\n");
+}
+
 } // namespace
 } // namespace hostaq::test

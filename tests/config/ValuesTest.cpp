@@ -73,6 +73,42 @@ TEST(ScrambleTest, RoundTripsWithFreshTextEachTime) {
     EXPECT_EQ(UnscramblePassword(ScramblePassword("")), "");
 }
 
+// Stored texts written by this version: every later version must read them back, or every
+// stored password would stop working after an upgrade (a key or format change shows here).
+TEST(ScrambleTest, KnownStoredTextsUnscrambleToTheirPasswords) {
+    const struct {
+        const char* Stored;
+        std::string Password;
+    } known[] = {
+        {"E9E96AD5AFFE73CFD23CA4B537AFBBD4A5A96CE01EB67E199C6CAEF80664824293D8EC7A303D5A9CD851733FCD8BB651E4F"
+         "72252EAD1"
+         "EC63C95F6454880246AD",
+         "pa$$w"},
+        {"1B119DC1F4ACFD6E6A299524218BC2244A4269C7E5EB9F24BAFE712993B4159A3ECE82D24B5F4FDD0DB5231903749BD48E2"
+         "CA5CF939A"
+         "606F1BBE8A0086D731DA",
+         "secret"},
+        {"916479CFCA7128B2549FA565E834FD370AC8C72015362C6FB5300F59E8118244BE295062E8C75BEE6B85DEFC80CB14130D3"
+         "E432B3215"
+         "E5D6C0203F4E2B7B9088",
+         ""},
+        {"262342BAE2E5215A520895CED265480A3F974DD1CC9BC29CF18CBC4146E77EAA73D88B4B4E71EBFEF43E883287673858706"
+         "8A860A167"
+         "0F454FBB5F58A8DA5103",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e \xE2\x82\xAC!"},
+        {"1992BCB4FBD65192A39F528ACE2C8C02A39F528ACE2C8C02A39F528ACE2C8C02A39F528ACE2C8C02A39F528ACE2C8C02A39"
+         "F528ACE2C"
+         "8C02A39F528ACE2C8C02",
+         std::string(56, 'k')},
+    };
+    for (const auto& k : known) {
+        bool malformed = true;
+        EXPECT_EQ(UnscramblePassword(k.Stored, &malformed), k.Password) << k.Stored;
+        EXPECT_FALSE(malformed);
+    }
+}
+
 TEST(ScrambleTest, MalformedStoredTextsGiveEmptyAndSaySo) {
     bool malformed = false;
     EXPECT_EQ(UnscramblePassword("not hexadecimal at all", &malformed), "");
@@ -200,13 +236,14 @@ TEST_F(LocateTest, CandidatesInOrder) {
     std::vector<std::string> located;
     const int hook = AddConfigLocatedHook([&](const std::string& path) { located.push_back(path); });
 
-    // The command-line file wins when it can be written.
+    // A bare name is looked for beside the program, where it already is.
+    WriteFileText(programDir + "/custom.ini", "");
     EXPECT_TRUE(LocateConfigFile({"custom.cfg"}, program));
     EXPECT_EQ(ConfigPath(), programDir + "/custom.ini");
 
     // Otherwise the file beside the program; its edition flag is read.
     WriteFileText(programDir + "/hostaq.ini", "[Options]\nIsHostaq=0\n");
-    EXPECT_TRUE(LocateConfigFile({"missing/dir/x.cfg"}, program));
+    EXPECT_TRUE(LocateConfigFile({"other.cfg"}, program));
     EXPECT_EQ(ConfigPath(), programDir + "/hostaq.ini");
     EXPECT_FALSE(IsHostaqEdition());
     EXPECT_FALSE(IniValueExists(ConfigPath(), "Options", "WriteTest"));

@@ -108,6 +108,10 @@ TEST_F(LogSettingsTest, FileNameIsWorkedOutWhenTheConfigurationIsLocated) {
     IniWriteString(configPath_, "Logging", "ChangeLogInt", "2");
     ASSERT_TRUE(LocateConfigFile({configPath_}, dir_.File("hostaq")));
     EXPECT_EQ(CurrentLogFileName(), dir_.File("hostaq200712.log"));
+    // Stored once the log is set up, not by locating the file: a command refused before any
+    // work leaves the file as it was.
+    EXPECT_EQ(ReadString(Keys::LogFile), "");
+    ApplyLogSettings(false);
     EXPECT_EQ(ReadString(Keys::LogFile), dir_.File("hostaq200712.log"));
 }
 

@@ -4,6 +4,7 @@
 #include "config/DateTime.h"
 #include "net/MimeAddress.h"
 #include "net/MimeMess.h"
+#include "net/SmtpSend.h"
 
 #include <gtest/gtest.h>
 
@@ -122,6 +123,31 @@ TEST(MailMessage, HeaderValuesAreSafe) {
     EXPECT_EQ(head[2].rfind(" =?UTF-8?B?", 0), 0u);
     for (const std::string& line : head)
         EXPECT_LE(line.size(), 76u);
+}
+
+// Subjects whose 36-byte cut falls inside a two-, three- and four-byte character: every encoded
+// word holds whole characters and the words together give the subject back.
+TEST(MailMessage, EncodedSubjectWordsNeverSplitACharacter) {
+    for (const std::string character : {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"}) {
+        SCOPED_TRACE(character.size());
+        for (std::size_t lead = 33; lead <= 35; ++lead) {
+            TMimeMess m = Message();
+            m.Subject = std::string(lead, 'a') + character + character + std::string(50, 'b');
+            ASSERT_TRUE(m.EncodeMessage());
+            std::string joined;
+            for (std::string line : Head(m.Lines)) {
+                const std::size_t start = line.find("=?UTF-8?B?");
+                if (start == std::string::npos)
+                    continue;
+                const std::size_t end = line.find("?=", start + 10);
+                ASSERT_NE(end, std::string::npos) << line;
+                const std::string word = DecodeBase64Lenient(line.substr(start + 10, end - start - 10));
+                EXPECT_TRUE(IsValidUtf8(word)) << "lead " << lead;
+                joined += word;
+            }
+            EXPECT_EQ(joined, m.Subject);
+        }
+    }
 }
 
 TEST(MailMessage, AttachmentsMakeAMixedMessage) {
