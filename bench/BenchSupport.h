@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -199,6 +200,22 @@ inline std::string HostaqBinary() {
         return env;
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     return std::filesystem::path(self).parent_path().parent_path().string() + "/src/app/hostaq";
+}
+
+// Starts "hostaq --headless ./hostaq.ini" in folder, its output going to the file out.
+inline pid_t StartHeadless(const std::string& folder, const std::string& out) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(folder.c_str()) != 0)
+            ::_exit(126);
+        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(fd, 1);
+        ::dup2(fd, 2);
+        const std::string bin = HostaqBinary();
+        ::execl(bin.c_str(), bin.c_str(), "--headless", "./hostaq.ini", nullptr);
+        ::_exit(127);
+    }
+    return pid;
 }
 
 // CPU seconds (user + system) and resident kilobytes of a process.

@@ -122,17 +122,7 @@ void BM_HeadlessIdle100GroupsTls(benchmark::State& state) {
     TBenchConfig config(100, provider.HostPort(), true, page.HostPort());
     for (auto _ : state) {
         const std::string out = config.Folder() + "/out.txt";
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            if (::chdir(config.Folder().c_str()) != 0)
-                ::_exit(126);
-            const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(fd, 1);
-            ::dup2(fd, 2);
-            const std::string bin = HostaqBinary();
-            ::execl(bin.c_str(), bin.c_str(), "--headless", "./hostaq.ini", nullptr);
-            ::_exit(127);
-        }
+        const pid_t pid = StartHeadless(config.Folder(), out);
         auto outputHas = [&](const std::string& text) {
             std::ifstream in(out);
             std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

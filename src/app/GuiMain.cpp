@@ -22,9 +22,14 @@
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <sys/signalfd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace hostaq {
 
@@ -124,7 +129,62 @@ private:
 bool NoGroup() {
     return !AnyGroup(ConfigPath());
 }
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+bool WaylandSocketAnswers(const std::string& display) {
+    std::string path = display;
+    if (path.front() != '/') {
+        const std::string runtime = Env("XDG_RUNTIME_DIR");
+        if (runtime.empty())
+            return false;
+        path = runtime + "/" + display;
+    }
+    sockaddr_un address{};
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
 } // namespace
+
+bool DisplayOpens(std::string* problem) {
+    const std::string platform = Env("QT_QPA_PLATFORM");
+    const bool anyPlatform = platform.empty();
+    const bool x = anyPlatform || platform.starts_with("xcb");
+    const bool wayland = anyPlatform || platform.starts_with("wayland");
+    if (!x && !wayland)
+        return true; // offscreen, vnc ...: no display to open
+    const std::string display = Env("DISPLAY");
+    if (x && !display.empty()) {
+        xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+        const bool opened = xcb_connection_has_error(connection) == 0;
+        xcb_disconnect(connection);
+        if (opened)
+            return true;
+    }
+    const std::string waylandDisplay = Env("WAYLAND_DISPLAY");
+    if (wayland && !waylandDisplay.empty() && WaylandSocketAnswers(waylandDisplay))
+        return true;
+    if (problem) {
+        std::string names;
+        if (!display.empty())
+            names = "DISPLAY " + display;
+        if (!waylandDisplay.empty())
+            names += (names.empty() ? "" : ", ") + std::string("WAYLAND_DISPLAY ") + waylandDisplay;
+        *problem = "the display cannot be opened (" + names + ")";
+    }
+    return false;
+}
 
 int RunGui(const TCommandLine& cl, int argc, char** argv) {
     if (!PrepareProgram(cl)) {

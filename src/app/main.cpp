@@ -43,6 +43,11 @@ int main(int argc, char** argv) {
             return RunHeadless(cl);
         }
 #ifdef HOSTAQ_HAS_GUI
+        if (std::string problem; !DisplayOpens(&problem)) {
+            std::fprintf(stderr, "hostaq: %s; running the monitor without a window (--headless)\n",
+                         problem.c_str());
+            return RunHeadless(cl);
+        }
         return RunGui(cl, argc, argv);
 #else
         std::fprintf(stderr, "hostaq: this build has no tray application; running the monitor without a "

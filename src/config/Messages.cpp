@@ -19,33 +19,43 @@ constexpr TBuiltIn BuiltIn[] = {
 #include "config/MessagesTable.inc"
 };
 
-// Every text has its place in the table: an identifier outside it would be written past its end.
-constexpr bool AllInTable() {
-    for (const TBuiltIn& m : BuiltIn)
-        if (m.Id < MsgFirst || m.Id > MsgLast)
-            return false;
-    return true;
-}
-static_assert(AllInTable(), "Messages.txt holds an identifier outside MsgFirst..MsgLast");
-
 // A language file's message is read into a 350-byte buffer.
 constexpr std::size_t MaxLanguageText = 349;
 
-std::mutex TableMutex;
-std::array<std::string, MsgLast - MsgFirst + 1>& Table() {
-    static std::array<std::string, MsgLast - MsgFirst + 1> table = [] {
-        std::array<std::string, MsgLast - MsgFirst + 1> t;
-        for (const TBuiltIn& m : BuiltIn)
+// One slot per identifier from the first to the last later one; the gap between the ranges stays
+// empty.
+using TTable = std::array<std::string, MsgLaterLast - MsgFirst + 1>;
+
+constexpr bool InTable(int id) {
+    return (id >= MsgFirst && id <= MsgLast) || (id >= MsgLaterFirst && id <= MsgLaterLast);
+}
+
+constexpr bool BuiltInInRange() {
+    for (const TBuiltIn& m : BuiltIn)
+        if (!InTable(m.Id))
+            return false;
+    return true;
+}
+static_assert(BuiltInInRange(), "Messages.txt holds an identifier outside the message table");
+
+TTable BuiltInTable() {
+    TTable t;
+    for (const TBuiltIn& m : BuiltIn)
+        if (InTable(m.Id))
             t[static_cast<std::size_t>(m.Id - MsgFirst)] = m.Text;
-        return t;
-    }();
+    return t;
+}
+
+std::mutex TableMutex;
+TTable& Table() {
+    static TTable table = BuiltInTable();
     return table;
 }
 
 } // namespace
 
 std::string Msg(int id) {
-    if (id < MsgFirst || id > MsgLast)
+    if (!InTable(id))
         return {};
     std::lock_guard lock(TableMutex);
     return Table()[static_cast<std::size_t>(id - MsgFirst)];
@@ -53,11 +63,7 @@ std::string Msg(int id) {
 
 void ResetMessages() {
     std::lock_guard lock(TableMutex);
-    auto& table = Table();
-    for (auto& text : table)
-        text.clear();
-    for (const TBuiltIn& m : BuiltIn)
-        table[static_cast<std::size_t>(m.Id - MsgFirst)] = m.Text;
+    Table() = BuiltInTable();
 }
 
 bool LoadMessages(const std::string& languageFile) {
@@ -67,12 +73,16 @@ bool LoadMessages(const std::string& languageFile) {
         return false;
     }
     std::string text;
-    std::array<std::string, MsgLast - MsgFirst + 1> loaded;
-    for (int id = MsgFirst; id <= MsgLast; ++id) {
-        std::string value = IniReadString(languageFile, "Messages", std::to_string(id), "");
+    TTable loaded = BuiltInTable();
+    for (int id = MsgFirst; id <= MsgLaterLast; ++id) {
+        if (!InTable(id))
+            continue;
+        const bool later = id >= MsgLaterFirst;
+        std::string& slot = loaded[static_cast<std::size_t>(id - MsgFirst)];
+        std::string value = IniReadString(languageFile, "Messages", std::to_string(id), later ? slot : "");
         if (value.size() > MaxLanguageText)
             value.resize(MaxLanguageText);
-        loaded[static_cast<std::size_t>(id - MsgFirst)] = std::move(value);
+        slot = std::move(value);
     }
     std::lock_guard lock(TableMutex);
     Table() = std::move(loaded);

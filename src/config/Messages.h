@@ -6,12 +6,15 @@
 
 namespace hostaq {
 
-// The message table: texts 10001 to 10999 (10001 to 10449 those of the original design, the
-// rest the program's own additions). The program's own texts are compiled in from Messages.txt;
-// a language file HostaqLang.ini in the current folder (section "Messages", keys "10001" ...
-// "10999") replaces all of them, and a message it lacks is then empty.
+// The message table: texts 10001 to 10449, and the later texts 10500 to 10799. The program's own
+// texts are compiled in from Messages.txt; a language file HostaqLang.ini in the current folder
+// (section "Messages", keys "10001" ... "10449") replaces all of the first range, and a message
+// it lacks is then empty. A later text it lacks keeps the program's own, so a translation made
+// before that text existed shows it rather than a blank.
 inline constexpr int MsgFirst = 10001;
-inline constexpr int MsgLast = 10999;
+inline constexpr int MsgLast = 10449;
+inline constexpr int MsgLaterFirst = 10500;
+inline constexpr int MsgLaterLast = 10799;
 
 inline constexpr int MsgCannotCreateIni = 10449;
 inline constexpr int MsgUnableToWrite = 10437;

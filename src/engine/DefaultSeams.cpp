@@ -92,6 +92,12 @@ public:
     void Run() override {}
 };
 
+class TNoNetworkMonitor : public TNetworkMonitor {
+public:
+    void Start(TChanged) override {}
+    void Stop() override {}
+};
+
 std::string ResolveIPv4(const std::string& hostName) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
@@ -117,6 +123,7 @@ TEngineServices DefaultEngineServices() {
     static TNoSessionEnd sessionEnd;
     static TNoDialer dialer;
     static TNoVersionCheck versionCheck;
+    static TNoNetworkMonitor networkMonitor;
     TEngineServices s;
     s.WebChecker = &webChecker;
     s.Updater = &updater;
@@ -126,6 +133,7 @@ TEngineServices DefaultEngineServices() {
     s.SessionEnd = &sessionEnd;
     s.Dialer = &dialer;
     s.VersionCheck = &versionCheck;
+    s.NetworkMonitor = &networkMonitor;
     s.Resolve = ResolveIPv4;
     s.TrimWorkingSet = TrimWorkingSet;
     s.IPv6Addresses = [](std::string* error) { return ReadIPv6Addresses(error); };

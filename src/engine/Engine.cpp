@@ -11,8 +11,8 @@ namespace hostaq {
 
 TEngine::TEngine(TEventLoop& loop, TPresenter& presenter, const TEngineServices& services)
     : TimerUpdate(loop, 1000), TimerUpdateAnim(loop, 250), TimerRunProgram(loop, 1000),
-      TimerDiscRunProgram(loop, 1000), TimerStartService(loop, 30000), TimerDialer(loop, 1000), loop_(loop),
-      presenter_(presenter), services_(services) {
+      TimerDiscRunProgram(loop, 1000), TimerStartService(loop, 30000), TimerDialer(loop, 1000),
+      TimerEventCheck(loop, 1000), loop_(loop), presenter_(presenter), services_(services) {
     // Every seam the caller left empty takes the program's own implementation.
     const TEngineServices defaults = DefaultEngineServices();
     auto fill = [](auto& seam, const auto& fallback) {
@@ -27,6 +27,7 @@ TEngine::TEngine(TEventLoop& loop, TPresenter& presenter, const TEngineServices&
     fill(services_.SessionEnd, defaults.SessionEnd);
     fill(services_.Dialer, defaults.Dialer);
     fill(services_.VersionCheck, defaults.VersionCheck);
+    fill(services_.NetworkMonitor, defaults.NetworkMonitor);
     fill(services_.Resolve, defaults.Resolve);
     fill(services_.TrimWorkingSet, defaults.TrimWorkingSet);
     fill(services_.IPv6Addresses, defaults.IPv6Addresses);
@@ -42,10 +43,13 @@ TEngine::TEngine(TEventLoop& loop, TPresenter& presenter, const TEngineServices&
     TimerUpdateAnim.OnTimer = [this] { Guarded([this] { AnimationTick(); }); };
     TimerRunProgram.OnTimer = [this] { Guarded([this] { RunListTimer(true); }); };
     TimerDiscRunProgram.OnTimer = [this] { Guarded([this] { RunListTimer(false); }); };
+    TimerEventCheck.OnTimer = [this] { Guarded([this] { EventCheckDue(); }); };
 }
 
 TEngine::~TEngine() {
     *alive_ = false;
+    if (monitorStarted_)
+        services_.NetworkMonitor->Stop();
 }
 
 // No exception from a hand-edited file or a failed operation may stop the loop: it becomes an

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ namespace hostaq {
 // texts. It is the non-window half of the main window object: whatever presents it (window or
 // headless runner) owns one engine, gives it the main thread's loop and a presenter, and calls
 // its commands. Every method runs on the main thread.
+// Options/EventCheckGap: seconds between two checks started by network changes.
+inline constexpr int EventCheckGapMin = 2;
+inline constexpr int EventCheckGapMax = 3600;
+
 class TEngine {
 public:
     TEngine(TEventLoop& loop, TPresenter& presenter, const TEngineServices& services = {});
@@ -93,6 +98,16 @@ public:
     // The settings dialog opens and closes (with OK: everything is reloaded).
     void BeginSettings();
     void EndSettings(bool ok);
+
+    // ---- network changes
+    // The network monitor's news: a check follows a second later (events are gathered), at
+    // least EventCheckGap seconds after the last one, and after a check or run in progress.
+    void NetworkChanged(const TNetworkEvent& event);
+    // TimerEventCheck: the gathered events are due.
+    void EventCheckDue();
+    bool EventCheck() const { return eventCheck_; }
+    int EventCheckGap() const { return eventCheckGap_; }
+    bool EventCheckPending() const { return eventPending_; }
 
     // ---- update run
     // Force Update: asks when the address is unchanged or not public, then starts a forced run.
@@ -192,6 +207,7 @@ public:
     TTimer TimerDiscRunProgram;
     TTimer TimerStartService;
     TTimer TimerDialer;
+    TTimer TimerEventCheck;
 
 private:
     struct TController {
@@ -230,6 +246,10 @@ private:
     void CheckIPv6Address();
     void IPv6CheckDone(const std::string& address, const std::string& note);
     std::string AddressText(const std::string& address, const std::string& address6) const;
+    void LoadEventCheck();
+    void StopNetworkMonitor();
+    bool EventCheckWanted() const;
+    void ProcessEventCheck();
 
     TEventLoop& loop_;
     TPresenter& presenter_;
@@ -285,6 +305,17 @@ private:
     int animFrame_ = 0;
     int mailsPending_ = 0;
     bool mailQueued_ = false; // a report waits for the mail under way
+
+    // Checks on network changes.
+    bool eventCheck_ = true;
+    int eventCheckGap_ = 10;
+    bool monitorStarted_ = false;
+    bool eventPending_ = false;      // events wait for their check
+    bool eventCheckRunning_ = false; // the check under way was started by events
+    bool eventResume_ = false;
+    std::vector<std::string> eventInterfaces_;
+    TDateTime eventDue_;
+    std::optional<TDateTime> lastEventCheck_;
 
     // The Offline page.
     std::string offlineURL_;

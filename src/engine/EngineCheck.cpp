@@ -47,6 +47,12 @@ void TEngine::Heartbeat() {
         Reload();
         return;
     }
+    // Network changes during a check or run are checked once it is over.
+    if (eventPending_ && addressState_ == AddressNone && !(Now() < eventDue_)) {
+        EventCheckDue();
+        if (addressState_ != AddressNone)
+            return;
+    }
     TFlagGuard busy(engineBusy_);
     if (!autoCheck_) {
         TimerUpdate.SetEnabled(false);
@@ -89,6 +95,7 @@ void TEngine::Heartbeat() {
 }
 
 void TEngine::ProcessCheckResult(bool forceRun) {
+    eventCheckRunning_ = false;
     Broadcast(CurrentIpMessage, currentAddress_);
     addressState_ = AddressNone;
     if (exitPending_) {
@@ -256,6 +263,7 @@ void TEngine::StartWebCheck() {
                 return;
             if (addressState_ == AddressChecking)
                 addressState_ = AddressWaiting;
+            ProcessEventCheck();
         });
 }
 

@@ -69,7 +69,10 @@ inline constexpr int MsgConnectedFrom = 10362;
 inline constexpr int MsgConnectedUsing = 10363;
 inline constexpr int MsgAddressManual = 10364;
 inline constexpr int MsgAddressAutomatic = 10365;
-inline constexpr int MsgDumpTitle = 10366; // "Configuration information for %s"
+inline constexpr int MsgDumpTitle = 10366;       // "Configuration information for %s"
+inline constexpr int MsgNetworkChangeOn = 10660; // "Network change on %s: checking the address now"
+inline constexpr int MsgNetworkChange = 10661;   // the same without an interface name
+inline constexpr int MsgResumeCheck = 10662;     // "Resume from sleep: checking the address now"
 
 // IPv6 (AAAA records).
 inline constexpr int MsgNoIPv6Address = 10700;       // "no IPv6 address"

@@ -117,6 +117,30 @@ public:
     virtual void Run() = 0;
 };
 
+// Something that can change the public address.
+struct TNetworkEvent {
+    enum TKind : int {
+        Unknown = 0,        // news were lost: something changed
+        AddressAdded = 1,   // an address appeared (or became usable or deprecated)
+        AddressRemoved = 2, // an address went
+        RouteChanged = 3,   // a default route appeared or went
+        LinkUp = 4,         // a link came up
+        Resume = 5,         // the machine woke up
+    };
+    TKind Kind = Unknown;
+    std::string Interface; // empty when none is known (a resume)
+};
+
+// Tells the engine of network changes (the kernel's, logind's resume) while it listens. Both
+// calls and every onChange run on the main thread.
+class TNetworkMonitor {
+public:
+    using TChanged = std::function<void(const TNetworkEvent&)>;
+    virtual ~TNetworkMonitor() = default;
+    virtual void Start(TChanged onChange) = 0;
+    virtual void Stop() = 0;
+};
+
 // Everything the engine reaches through a seam. Null members take the defaults.
 struct TEngineServices {
     TWebChecker* WebChecker = nullptr;
@@ -127,6 +151,7 @@ struct TEngineServices {
     TSessionEnd* SessionEnd = nullptr;
     TDialer* Dialer = nullptr;
     TVersionCheck* VersionCheck = nullptr;
+    TNetworkMonitor* NetworkMonitor = nullptr;
     // The address of a host name (the offline host); empty when it cannot be resolved.
     std::function<std::string(const std::string& hostName)> Resolve;
     // Gives unused memory back to the system after a quiet check.
@@ -137,7 +162,7 @@ struct TEngineServices {
 
 // The production services: the network workers of the lower layers, fork/exec launching,
 // getaddrinfo, malloc_trim, and do-nothing platform seams (no broadcast, no session end, no
-// dial-up, no version check) until the platform layer installs its own.
+// dial-up, no version check, no network monitor) until the platform layer installs its own.
 TEngineServices DefaultEngineServices();
 
 // The two numbers of the address broadcast: a + b * 65536 and c + d * 65536 for a.b.c.d.

@@ -55,6 +55,7 @@ void TEngine::Stop(bool logStopped) {
     TimerUpdateAnim.SetEnabled(false);
     TimerRunProgram.SetEnabled(false);
     TimerDiscRunProgram.SetEnabled(false);
+    StopNetworkMonitor();
     if (logStopped)
         AddLog(LogProgram, FormatMsg(MsgStopped, {AppTitle}));
     presenter_.Terminate();
@@ -145,6 +146,7 @@ void TEngine::LoadOptions() {
     nextForceUpdate_ = lastUpdateTime_.AddDays(forceUpdateDays_);
     nextVersionCheck_ = services_.VersionCheck->NextCheck();
     ApplyAutoCheck(ReadBool(Keys::AutoCheck));
+    LoadEventCheck();
 }
 
 } // namespace hostaq

@@ -71,6 +71,11 @@ public:
 
     // Runs due timers and posted functions until Quit. Returns the value given to Quit.
     virtual int Run() = 0;
+
+    // Calls fn on the loop's thread whenever fd is readable (a signalfd, a netlink or bus
+    // socket). fn must read what is waiting. Unwatch before closing fd; a handler may unwatch.
+    virtual void WatchReadable(int fd, std::function<void()> fn) = 0;
+    virtual void Unwatch(int fd) = 0;
     void Quit(int code = 0);
     bool QuitRequested() const;
 

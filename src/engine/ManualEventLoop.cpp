@@ -1,5 +1,8 @@
 #include "engine/ManualEventLoop.h"
 
+#include <algorithm>
+#include <poll.h>
+
 namespace hostaq {
 
 int TManualEventLoop::Run() {
@@ -18,7 +21,7 @@ int TManualEventLoop::Run() {
 
 void TManualEventLoop::RunPending() {
     for (int guard = 0; guard < 10000; ++guard) {
-        const int ran = RunPosted();
+        const int ran = RunPosted() + ServeReadable(0);
         const std::int64_t next = NextDue();
         const bool timerDue = next >= 0 && next <= NowMs();
         if (timerDue)
@@ -45,6 +48,39 @@ void TManualEventLoop::AdvanceMsecs(std::int64_t ms) {
 
 bool TManualEventLoop::PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     return !WaitWhile([&] { return !done(); }, timeoutMs);
+}
+
+void TManualEventLoop::WatchReadable(int fd, std::function<void()> fn) {
+    Unwatch(fd);
+    watches_.emplace_back(fd, std::move(fn));
+}
+
+void TManualEventLoop::Unwatch(int fd) {
+    std::erase_if(watches_, [fd](const auto& w) { return w.first == fd; });
+}
+
+int TManualEventLoop::ServeReadable(int timeoutMs) {
+    if (watches_.empty())
+        return 0;
+    std::vector<pollfd> fds;
+    for (const auto& w : watches_)
+        fds.push_back({w.first, POLLIN, 0});
+    if (::poll(fds.data(), fds.size(), timeoutMs) <= 0)
+        return 0;
+    int ran = 0;
+    for (const pollfd& p : fds) {
+        if (!(p.revents & (POLLIN | POLLHUP | POLLERR)))
+            continue;
+        // A handler may unwatch descriptors; look the watch up again.
+        const auto w =
+            std::find_if(watches_.begin(), watches_.end(), [&](const auto& x) { return x.first == p.fd; });
+        if (w == watches_.end())
+            continue;
+        auto fn = w->second;
+        fn();
+        ++ran;
+    }
+    return ran;
 }
 
 } // namespace hostaq

@@ -3,6 +3,9 @@
 #include "config/Clock.h"
 #include "engine/EventLoop.h"
 
+#include <utility>
+#include <vector>
+
 namespace hostaq {
 
 // An event loop that tests step: its time is the manual clock's, and it moves only when the
@@ -25,8 +28,16 @@ public:
     // Returns true when pred became false in time.
     bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
+    // Watched descriptors are served by RunPending (and so by every advance) when readable;
+    // ServeReadable waits for one at most timeoutMs of real time (a kernel's or a bus's news).
+    void WatchReadable(int fd, std::function<void()> fn) override;
+    void Unwatch(int fd) override;
+    // Returns how many handlers ran.
+    int ServeReadable(int timeoutMs = 0);
+
 private:
     TManualClock& clock_;
+    std::vector<std::pair<int, std::function<void()>>> watches_;
 };
 
 } // namespace hostaq

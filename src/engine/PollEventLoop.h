@@ -22,9 +22,8 @@ public:
     // can look at its condition again.
     void RunOnce(int timeoutMs);
 
-    // Calls fn on the loop's thread whenever fd is readable (a signalfd, a pipe). fn must read.
-    void WatchReadable(int fd, std::function<void()> fn);
-    void Unwatch(int fd);
+    void WatchReadable(int fd, std::function<void()> fn) override;
+    void Unwatch(int fd) override;
 
 protected:
     void Wake() override;

@@ -4,7 +4,7 @@ namespace hostaq {
 
 TPlatform::TPlatform(TEventLoop& loop, TPresenter& presenter, bool isService)
     : isService_(isService), gate_(presenter), signals_({}, isService ? TBusKind::System : TBusKind::Session),
-      dialer_(loop, gate_), softwareUpdate_(gate_) {}
+      dialer_(loop, gate_), softwareUpdate_(gate_), network_(loop) {}
 
 TPlatform::~TPlatform() = default;
 
@@ -13,6 +13,7 @@ void TPlatform::AddServices(TEngineServices& services) {
     services.SessionEnd = &sessionEnd_;
     services.Dialer = &dialer_;
     services.VersionCheck = &softwareUpdate_;
+    services.NetworkMonitor = &network_;
 }
 
 void TPlatform::Attach(TEngine& engine) {

@@ -7,6 +7,7 @@
 #include "platform/AddressSignals.h"
 #include "platform/DialerLogic.h"
 #include "platform/GatedPresenter.h"
+#include "platform/NetworkWatcher.h"
 #include "platform/ServiceMode.h"
 #include "platform/SessionEnd.h"
 #include "platform/SoftwareUpdate.h"
@@ -16,7 +17,8 @@
 namespace hostaq {
 
 // What the platform layer adds to a running program: the engine's platform seams (address
-// signals, session end, dial-up, version check) and, for the service, the delayed start. Use:
+// signals, session end, dial-up, version check, network monitor) and, for the service, the
+// delayed start. Use:
 //   TPlatform platform(loop, presenter, isService);
 //   TEngineServices services; platform.AddServices(services);
 //   TEngine engine(loop, platform.Presenter(), services);
@@ -47,6 +49,7 @@ private:
     TLogindSessionEnd sessionEnd_;
     TDialerLogic dialer_;
     TSoftwareUpdate softwareUpdate_;
+    TNetworkWatcher network_;
     std::unique_ptr<TServiceStart> serviceStart_;
 };
 

@@ -39,4 +39,6 @@ inline constexpr int MsgLatestVersion = 10412;
 inline constexpr int MsgSoftwareUpdate = 10413;
 inline constexpr int MsgUnknownVersion = 10414;
 
+inline constexpr int MsgNetworkNotWatched = 10663; // "Network changes are not watched: %s"
+
 } // namespace hostaq

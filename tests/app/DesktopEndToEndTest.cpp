@@ -2,6 +2,7 @@
 // program found and driven with xdotool and xwininfo, as a person on a desktop would meet it.
 #include "EnvGuard.h"
 #include "ProgramRunner.h"
+#include "XDesktop.h"
 
 #include "config/IniFile.h"
 
@@ -13,111 +14,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 
 namespace hostaq::test {
 namespace {
-
-bool OnPath(const std::string& program) {
-    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string Capture(const std::string& command) {
-    std::string text;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe)
-        return text;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
-        text.append(buffer.data(), n);
-    return text;
-}
-
-// Polls cond every 20 ms for at most timeoutMs: windows appear when the X server says so.
-bool WaitUntil(const std::function<bool()>& cond, int timeoutMs = 15000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-// A helper program of the desktop (Xvfb, trayer) that ends with the test.
-class TChild {
-public:
-    explicit TChild(std::vector<std::string> argv) {
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int null = ::open("/dev/null", O_RDWR);
-            ::dup2(null, 0);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            std::vector<char*> args;
-            for (std::string& s : argv)
-                args.push_back(s.data());
-            args.push_back(nullptr);
-            ::execvp(args[0], args.data());
-            ::_exit(127);
-        }
-    }
-    ~TChild() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    TChild(const TChild&) = delete;
-    TChild& operator=(const TChild&) = delete;
-
-private:
-    pid_t pid_ = -1;
-};
-
-// An X server on a display number of its own choosing (Xvfb -displayfd).
-class TXServer {
-public:
-    TXServer() {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(fds[0]);
-            const int null = ::open("/dev/null", O_RDWR);
-            ::dup2(null, 0);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            const std::string fd = std::to_string(fds[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x800x24", "-nolisten",
-                     "tcp", nullptr);
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        std::string number;
-        char c = 0;
-        while (::read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        ::close(fds[0]);
-        if (!number.empty())
-            display_ = ":" + number;
-    }
-    ~TXServer() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    TXServer(const TXServer&) = delete;
-    TXServer& operator=(const TXServer&) = delete;
-
-    const std::string& Display() const { return display_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
 
 class TDesktopEndToEndTest : public ::testing::Test {
 protected:
@@ -148,19 +48,9 @@ protected:
         IniWriteString(Ini, "Options", "FirstCheckDelay", "600");
     }
 
-    void StartTray() {
-        Tray = std::make_unique<TChild>(std::vector<std::string>{"trayer", "--edge", "top", "--align",
-                                                                 "right", "--widthtype", "request",
-                                                                 "--height", "24", "--SetDockType", "true"});
-    }
+    void StartTray() { Tray = std::make_unique<TChild>(TrayerCommand()); }
 
-    std::string Tree() const { return Capture("xwininfo -root -tree 2>/dev/null"); }
-    // The program's icon is a window of class "hostaq" embedded in trayer's panel.
-    bool IconInTray() const {
-        const std::string tree = Tree();
-        const std::size_t panel = tree.find("(\"panel\" \"trayer\")");
-        return panel != std::string::npos && tree.find("(\"hostaq\" ", panel) != std::string::npos;
-    }
+    std::string Tree() const { return WindowTree(); }
     bool VisibleWindow(const std::string& caption) const {
         return !Capture("xdotool search --onlyvisible --name '^" + caption + "$' 2>/dev/null").empty();
     }
@@ -182,9 +72,9 @@ protected:
 TEST_F(TDesktopEndToEndTest, LivesInTheTrayAndLaterStartsShowAndHideItsWindow) {
     WriteGroupConfig();
     StartTray();
-    ASSERT_TRUE(WaitUntil([&] { return Tree().find("(\"panel\" \"trayer\")") != std::string::npos; }));
+    ASSERT_TRUE(WaitUntil(TrayerRuns));
     THostaqProcess program(Dir.Path(), {"./hostaq.ini"});
-    ASSERT_TRUE(WaitUntil([&] { return IconInTray(); })) << Tree() << program.Err();
+    ASSERT_TRUE(WaitUntil(IconInTray)) << Tree() << program.Err();
     EXPECT_FALSE(VisibleWindow("Hostaq Updater")) << "the window is hidden at start";
 
     // A second start brings the running window up and ends at once.
@@ -198,7 +88,7 @@ TEST_F(TDesktopEndToEndTest, LivesInTheTrayAndLaterStartsShowAndHideItsWindow) {
     program.Signal(SIGTERM);
     EXPECT_EQ(program.Wait(15000), 0);
     EXPECT_NE(LogFiles().find("Hostaq Updater stopped..."), std::string::npos) << LogFiles();
-    EXPECT_TRUE(WaitUntil([&] { return !IconInTray(); })) << "the icon leaves with the program";
+    EXPECT_TRUE(WaitUntil([] { return !IconInTray(); })) << "the icon leaves with the program";
 }
 
 TEST_F(TDesktopEndToEndTest, WithoutANotificationAreaTheWindowShowsAtStart) {
@@ -233,6 +123,36 @@ TEST_F(TDesktopEndToEndTest, AConfigurationThatCannotBeUsedIsSaidInABox) {
     EXPECT_EQ(std::system(close.c_str()), 0);
     EXPECT_EQ(program.Wait(15000), 1);
     EXPECT_EQ(ReadFileText(Ini), "[Options]\nFirstCheckDelay=600\n");
+}
+
+// A DISPLAY that names no X server (a stale one over ssh, or inherited by a service): the
+// program says so and runs the monitor headless instead of aborting in the toolkit.
+TEST(DesktopStartTest, ADisplayThatCannotBeOpenedRunsTheMonitorHeadless) {
+    TTempDir dir;
+    const std::string sockets = ReadFileText("/proc/net/unix");
+    int number = 4711;
+    while (sockets.find("/tmp/.X11-unix/X" + std::to_string(number)) != std::string::npos)
+        ++number;
+    const TEnvGuard display("DISPLAY", ":" + std::to_string(number));
+    const TEnvGuard wayland("WAYLAND_DISPLAY", std::nullopt);
+    const TEnvGuard platform("QT_QPA_PLATFORM", std::nullopt);
+    const TEnvGuard runtime("XDG_RUNTIME_DIR", dir.Path());
+    const TEnvGuard home("XDG_CONFIG_HOME", dir.Path() + "/config");
+    ASSERT_EQ(RunHostaq(dir.Path(),
+                        {"--group-add", "Home", "--user", "joe", "--hosts", "a.example", "--insecure",
+                         "./hostaq.ini"},
+                        "secret\n"),
+              0);
+    IniWriteString(dir.File("hostaq.ini"), "Connection", "ServerIP", "http://127.0.0.1:9/");
+    IniWriteString(dir.File("hostaq.ini"), "Options", "FirstCheckDelay", "600");
+
+    THostaqProcess program(dir.Path(), {"./hostaq.ini"});
+    ASSERT_TRUE(program.WaitForOutput("Hostaq Updater started...")) << program.Err();
+    EXPECT_NE(program.Err().find("the display cannot be opened (DISPLAY :" + std::to_string(number) + ")"),
+              std::string::npos)
+        << program.Err();
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(15000), 0) << program.Err();
 }
 
 } // namespace

@@ -128,16 +128,22 @@ TEST(MessagesTest, BuiltInTableLanguageFileAndFormatting) {
     EXPECT_EQ(Msg(10033), "Your public IP address is %s.");
     EXPECT_EQ(Msg(10000), "");
     EXPECT_EQ(Msg(10450), "");
+    EXPECT_EQ(Msg(10800), "");
+    EXPECT_EQ(Msg(10660), "Network change on %s: checking the address now");
     EXPECT_EQ(FormatMsg(10033, {"203.0.113.7"}), "Your public IP address is 203.0.113.7.");
     EXPECT_EQ(FormatText("%s has %d hosts, 100%% sure%s", {"Home", "3"}), "Home has 3 hosts, 100% sure");
 
     TTempDir dir;
     EXPECT_FALSE(LoadMessages(dir.File("HostaqLang.ini")));
     WriteFileText(dir.File("HostaqLang.ini"),
-                  "[Messages]\n10449=Kann Hostaq.ini nicht anlegen.\n10201=" + std::string(400, 'x') + "\n");
+                  "[Messages]\n10449=Kann Hostaq.ini nicht anlegen.\n10201=" + std::string(400, 'x') +
+                      "\n10661=Netzwerk geändert: die Adresse wird geprüft\n");
     EXPECT_TRUE(LoadMessages(dir.File("HostaqLang.ini")));
     EXPECT_EQ(Msg(10449), "Kann Hostaq.ini nicht anlegen.");
     EXPECT_EQ(Msg(10200), "");
+    // The program's own additions keep their wording unless the file has them.
+    EXPECT_EQ(Msg(10660), "Network change on %s: checking the address now");
+    EXPECT_EQ(Msg(10661), "Netzwerk geändert: die Adresse wird geprüft");
     EXPECT_EQ(Msg(10201).size(), 349u);
     ResetMessages();
     EXPECT_EQ(Msg(10449), "Cannot create Hostaq.ini file.");

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace hostaq::test {
@@ -79,6 +80,31 @@ TEST_F(TManualLoopTest, ClosingTheLoopReleasesAWaitingWorkerWithoutRunningItsEve
     worker.join();
     EXPECT_TRUE(released);
     EXPECT_FALSE(ran);
+}
+
+TEST_F(TManualLoopTest, WatchedDescriptorsAreServedOnTheWayAndCanWaitForNews) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    std::string read;
+    Loop.WatchReadable(fds[0], [&] {
+        char c = 0;
+        if (::read(fds[0], &c, 1) == 1)
+            read += c;
+    });
+    EXPECT_EQ(Loop.ServeReadable(0), 0);
+    ASSERT_EQ(::write(fds[1], "a", 1), 1);
+    Loop.AdvanceSecs(1);
+    EXPECT_EQ(read, "a");
+    std::thread writer([&] { ASSERT_EQ(::write(fds[1], "b", 1), 1); });
+    EXPECT_EQ(Loop.ServeReadable(5000), 1);
+    writer.join();
+    EXPECT_EQ(read, "ab");
+    Loop.Unwatch(fds[0]);
+    ASSERT_EQ(::write(fds[1], "c", 1), 1);
+    Loop.RunPending();
+    EXPECT_EQ(read, "ab");
+    ::close(fds[0]);
+    ::close(fds[1]);
 }
 
 TEST(PollEventLoopTest, RunsTimersAndWorkerEventsUntilQuit) {

@@ -49,7 +49,7 @@ TEST_F(TOfflineTest, ScheduledShutDownCountsDownThenEndsTheSessionThroughTheSeam
     EXPECT_EQ(Updater.Addresses["Home"], "198.51.100.1");
     EXPECT_NE(Updater.URLs["Home"].find("&myip=198.51.100.1&"), std::string::npos);
     EXPECT_NE(Updater.URLs["Home"].find("&offline=YES"), std::string::npos);
-    EXPECT_EQ(LoggedKind("Shuting down Windows"), LogWarning);
+    EXPECT_EQ(LoggedKind("Shutting down the computer"), LogWarning);
     EXPECT_EQ(LoggedKind("Hostaq Updater stopped..."), LogProgram);
     ASSERT_EQ(SessionEnd.Requests.size(), 1u);
     EXPECT_EQ(SessionEnd.Requests[0].first, ewPowerOff);

@@ -97,6 +97,14 @@ TFakeLogind::TFakeLogind(const std::string& busAddress, TOptions options) : opti
     bus_ = bus;
     thread_ = std::thread([this] {
         while (!stop_.load()) {
+            std::vector<bool> signals;
+            {
+                std::lock_guard lock(mutex_);
+                signals.swap(signals_);
+            }
+            for (bool start : signals)
+                ::sd_bus_emit_signal(bus_, "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+                                     "PrepareForSleep", "b", static_cast<int>(start));
             const int rc = ::sd_bus_process(bus_, nullptr);
             if (rc < 0)
                 break;
@@ -125,6 +133,11 @@ int TFakeLogind::Record(const std::string& call, void* error) {
         return 0;
     return ::sd_bus_error_set(static_cast<sd_bus_error*>(error), options_.RefuseName.c_str(),
                               options_.RefuseMessage.c_str());
+}
+
+void TFakeLogind::EmitPrepareForSleep(bool start) {
+    std::lock_guard lock(mutex_);
+    signals_.push_back(start);
 }
 
 std::vector<std::string> TFakeLogind::Calls() const {

@@ -32,6 +32,8 @@ public:
 
     bool Ready() const { return bus_ != nullptr; }
     std::vector<std::string> Calls() const;
+    // Sends the manager's PrepareForSleep signal (true: going to sleep, false: woken up).
+    void EmitPrepareForSleep(bool start);
 
     // Handlers of the vtable (public for the C callbacks).
     int Record(const std::string& call, void* error);
@@ -47,6 +49,7 @@ private:
     std::thread thread_;
     mutable std::mutex mutex_;
     std::vector<std::string> calls_;
+    std::vector<bool> signals_; // to send from the bus's thread
 };
 
 } // namespace hostaq::test

@@ -1,10 +1,14 @@
 #include "ui/common/ModalDialog.h"
 
+#include "ui/common/MsgText.h"
 #include "ui/common/Prompt.h"
+#include "ui/common/UiMessages.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPushButton>
 #include <deque>
 
 namespace hostaq {
@@ -26,6 +30,18 @@ int ExecModal(QDialog& dialog) {
     if (const TModalHandler handler = State().Handler)
         return handler(dialog);
     return dialog.exec();
+}
+
+QDialogButtonBox* OkCancelButtons(QDialog* dialog) {
+    auto* buttons = new QDialogButtonBox(dialog);
+    auto* ok = buttons->addButton(MsgText(MsgOk), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("ButtonOK"));
+    ok->setDefault(true);
+    buttons->addButton(MsgText(MsgCancel), QDialogButtonBox::RejectRole)
+        ->setObjectName(QStringLiteral("ButtonCancel"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
 }
 
 QString AskOpenFileName(QWidget* parent, const QString& title, const QString& current,

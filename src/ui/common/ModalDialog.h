@@ -4,6 +4,7 @@
 #include <functional>
 
 class QDialog;
+class QDialogButtonBox;
 class QWidget;
 
 namespace hostaq {
@@ -16,6 +17,10 @@ int ExecModal(QDialog& dialog);
 // The file dialog "open one file"; empty when the user cancelled. In test mode the next queued
 // name is returned (empty when none is queued).
 QString AskOpenFileName(QWidget* parent, const QString& title, const QString& current, const QString& filter);
+
+// The OK (default) and Cancel buttons a small dialog ends with, from the message table, named
+// ButtonOK and ButtonCancel and wired to the dialog's accept and reject.
+QDialogButtonBox* OkCancelButtons(QDialog* dialog);
 
 // ---- test seam
 using TModalHandler = std::function<int(QDialog& dialog)>;

@@ -2,6 +2,7 @@
 
 #include "config/ConfigKeys.h"
 #include "config/Messages.h"
+#include "ui/common/ModalDialog.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/UiMessages.h"
 
@@ -36,14 +37,7 @@ TPasswordDlg::TPasswordDlg(QWidget* parent) : QDialog(parent), edit_(new QLineEd
     prompt->setObjectName(QStringLiteral("LabelPrompt"));
     edit_->setObjectName(QStringLiteral("EditPassword"));
     edit_->setEchoMode(QLineEdit::Password);
-    auto* buttons = new QDialogButtonBox(this);
-    auto* ok = buttons->addButton(M(MsgOk), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("ButtonOK"));
-    ok->setDefault(true);
-    buttons->addButton(M(MsgCancel), QDialogButtonBox::RejectRole)
-        ->setObjectName(QStringLiteral("ButtonCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = OkCancelButtons(this);
 
     auto* icon = new QLabel(this);
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));

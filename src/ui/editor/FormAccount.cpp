@@ -10,8 +10,12 @@
 #include "groups/HostList.h"
 #include "ipdetect/LocalList.h"
 #include "ui/common/Desktop.h"
+#include "ui/common/MsgText.h"
 #include "ui/common/Prompt.h"
+#include "ui/common/UiMessages.h"
+#include "ui/editor/EditorMessages.h"
 #include "ui/editor/HostListPanel.h"
+#include "ui/wizard/WizardMessages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -58,20 +62,19 @@ QLineEdit* PasswordEdit(QWidget* parent, const char* name) {
 TFormAccount::TFormAccount(QWidget* parent, const std::string& groupName)
     : QDialog(parent), path_(ConfigPath()), openingName_(groupName), edition_(IsHostaqEdition()) {
     setObjectName(QStringLiteral("FormAccount"));
-    setWindowTitle((groupName.empty() ? QStringLiteral("Hostnames Group") : Q(groupName)) +
-                   QStringLiteral(" - Properties"));
+    setWindowTitle(MsgText(MsgEdProperties, {groupName.empty() ? Msg(MsgEdHostnamesGroup) : groupName}));
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl"));
-    pages_->addTab(BuildProviderPage(), QStringLiteral("Provider"));
-    pages_->addTab(BuildOptionsPage(), QStringLiteral("Options"));
+    pages_->addTab(BuildProviderPage(), MsgText(MsgEdPageProvider));
+    pages_->addTab(BuildOptionsPage(), MsgText(MsgEdPageOptions));
 
-    buttonOK_ = new QPushButton(QStringLiteral("OK"), this);
+    buttonOK_ = new QPushButton(MsgText(MsgOk), this);
     buttonOK_->setObjectName(QStringLiteral("ButtonOK"));
     buttonOK_->setDefault(true);
-    buttonCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    buttonCancel_ = new QPushButton(MsgText(MsgCancel), this);
     buttonCancel_->setObjectName(QStringLiteral("ButtonCancel"));
-    buttonHelp_ = new QPushButton(QStringLiteral("&Help"), this);
+    buttonHelp_ = new QPushButton(MsgText(MsgHelpCmd), this);
     buttonHelp_->setObjectName(QStringLiteral("ButtonHelp"));
     connect(buttonOK_, &QPushButton::clicked, this, &TFormAccount::accept);
     connect(buttonCancel_, &QPushButton::clicked, this, &TFormAccount::reject);
@@ -100,24 +103,23 @@ QWidget* TFormAccount::BuildProviderPage() {
     auto* page = new QWidget(this);
     page->setObjectName(QStringLiteral("TabSheetProvider"));
 
-    auto* login = new QGroupBox(QStringLiteral("Login"), page);
+    auto* login = new QGroupBox(MsgText(MsgEdLogin), page);
     login->setObjectName(QStringLiteral("GroupBoxLogin"));
     editUsername_ = new QLineEdit(login);
     editUsername_->setObjectName(QStringLiteral("EditUsername"));
     editPassword_ = PasswordEdit(login, "EditPassword");
     editConfirm_ = PasswordEdit(login, "EditConfirm");
     auto* loginForm = new QFormLayout(login);
-    loginForm->addRow(QStringLiteral("&User name:"), editUsername_);
-    loginForm->addRow(QStringLiteral("&Password:"), editPassword_);
-    loginForm->addRow(QStringLiteral("&Confirm password:"), editConfirm_);
+    loginForm->addRow(MsgText(MsgWizUserName), editUsername_);
+    loginForm->addRow(MsgText(MsgWizPassword), editPassword_);
+    loginForm->addRow(MsgText(MsgWizConfirm), editConfirm_);
 
-    auto* hostBox = new QGroupBox(QStringLiteral("Hosts"), page);
+    auto* hostBox = new QGroupBox(MsgText(MsgEdHosts), page);
     hostBox->setObjectName(QStringLiteral("GroupBoxHosts"));
     hosts_ = new THostListPanel(true, hostBox);
-    buttonDownload_ = new QPushButton(QStringLiteral("Down&load"), hostBox);
+    buttonDownload_ = new QPushButton(MsgText(MsgEdDownload), hostBox);
     buttonDownload_->setObjectName(QStringLiteral("ButtonDownload"));
-    buttonDownload_->setToolTip(QStringLiteral("Fetch the hostnames of this login from %1")
-                                    .arg(QString::fromLatin1(BuiltInProvider)));
+    buttonDownload_->setToolTip(MsgText(MsgEdDownloadTip, {BuiltInProvider}));
     hosts_->AddButton(buttonDownload_);
     auto* hostLayout = new QVBoxLayout(hostBox);
     hostLayout->addWidget(hosts_);
@@ -140,17 +142,17 @@ QWidget* TFormAccount::BuildOptionsPage() {
     auto* page = new QWidget(this);
     page->setObjectName(QStringLiteral("TabSheetOptions"));
 
-    auto* options = new QGroupBox(QStringLiteral("Options"), page);
+    auto* options = new QGroupBox(MsgText(MsgEdPageOptions), page);
     options->setObjectName(QStringLiteral("GroupBoxOptions"));
-    wildcard_ = new QCheckBox(QStringLiteral("Enable &wildcard"), options);
+    wildcard_ = new QCheckBox(MsgText(MsgEdWildcard), options);
     wildcard_->setObjectName(QStringLiteral("CheckBoxAccFormWildcard"));
     wildcard_->setChecked(true);
     mailEx_ = new QLineEdit(options);
     mailEx_->setObjectName(QStringLiteral("MailEx"));
     mailEx_->setPlaceholderText(QString::fromLatin1(NoMailExchanger));
-    backupMX_ = new QCheckBox(QStringLiteral("&Backup MX"), options);
+    backupMX_ = new QCheckBox(MsgText(MsgEdBackupMX), options);
     backupMX_->setObjectName(QStringLiteral("CheckBoxAccFormBackupMX"));
-    secure_ = new QCheckBox(QStringLiteral("Use &secure connection"), options);
+    secure_ = new QCheckBox(MsgText(MsgEdSecure), options);
     secure_->setObjectName(QStringLiteral("CheckBoxSecure"));
     ipv6_ = new QCheckBox(Q(Msg(MsgAlsoIPv6)), options);
     ipv6_->setObjectName(QStringLiteral("CheckBoxIPv6"));
@@ -161,13 +163,13 @@ QWidget* TFormAccount::BuildOptionsPage() {
     labelIPv6Suffix_->setBuddy(ipv6Suffix_);
     auto* optionsForm = new QFormLayout(options);
     optionsForm->addRow(wildcard_);
-    optionsForm->addRow(QStringLiteral("&Mail exchanger:"), mailEx_);
+    optionsForm->addRow(MsgText(MsgEdMailExchanger), mailEx_);
     optionsForm->addRow(backupMX_);
     optionsForm->addRow(secure_);
     optionsForm->addRow(ipv6_);
     optionsForm->addRow(labelIPv6Suffix_, ipv6Suffix_);
 
-    auto* group = new QGroupBox(QStringLiteral("Group"), page);
+    auto* group = new QGroupBox(MsgText(MsgEdGroup), page);
     group->setObjectName(QStringLiteral("GroupBoxGroup"));
     editName_ = new QLineEdit(group);
     editName_->setObjectName(QStringLiteral("EditAccountName"));
@@ -179,22 +181,22 @@ QWidget* TFormAccount::BuildOptionsPage() {
     editCfgFile_->setObjectName(QStringLiteral("EditCfgFile"));
     buttonBrowse_ = new QPushButton(QStringLiteral("..."), group);
     buttonBrowse_->setObjectName(QStringLiteral("ButtonBrowse"));
-    buttonBrowse_->setToolTip(QStringLiteral("Choose the profile file"));
+    buttonBrowse_->setToolTip(MsgText(MsgEdBrowseTip));
     buttonBrowse_->setMaximumWidth(buttonBrowse_->fontMetrics().horizontalAdvance(QStringLiteral("....")) +
                                    16);
-    buttonEdit_ = new QPushButton(QStringLiteral("&Edit"), group);
+    buttonEdit_ = new QPushButton(MsgText(MsgEdEdit), group);
     buttonEdit_->setObjectName(QStringLiteral("ButtonEdit"));
-    buttonEdit_->setToolTip(QStringLiteral("Open the profile file in the text editor"));
+    buttonEdit_->setToolTip(MsgText(MsgEdEditTip));
     auto* profileRow = new QHBoxLayout;
     profileRow->addWidget(editCfgFile_, 1);
     profileRow->addWidget(buttonBrowse_);
     profileRow->addWidget(buttonEdit_);
     auto* groupForm = new QFormLayout(group);
-    groupForm->addRow(QStringLiteral("Group &name:"), editName_);
-    labelProvider_ = new QLabel(QStringLiteral("&Provider:"), group);
+    groupForm->addRow(MsgText(MsgWizGroupName), editName_);
+    labelProvider_ = new QLabel(MsgText(MsgEdProvider), group);
     labelProvider_->setBuddy(provider_);
     groupForm->addRow(labelProvider_, provider_);
-    labelProfile_ = new QLabel(QStringLiteral("Pro&file:"), group);
+    labelProfile_ = new QLabel(MsgText(MsgEdProfile), group);
     labelProfile_->setBuddy(editCfgFile_);
     groupForm->addRow(labelProfile_, profileRow);
 
@@ -435,8 +437,8 @@ void TFormAccount::DownloadDone(const std::string& text) {
 }
 
 void TFormAccount::BrowseProfile() {
-    const QString chosen = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Profile File"), editCfgFile_->text(), QStringLiteral("All files (*)"));
+    const QString chosen = QFileDialog::getOpenFileName(this, MsgText(MsgEdProfileTitle),
+                                                        editCfgFile_->text(), MsgText(MsgEdAllFiles));
     if (!chosen.isEmpty())
         editCfgFile_->setText(chosen);
 }
@@ -446,7 +448,7 @@ void TFormAccount::EditProfile() {
     if (file.isEmpty())
         return;
     if (!QFileInfo(file).isFile()) {
-        TPrompt::Warning(this, QStringLiteral("The profile file %1 does not exist.").arg(file));
+        TPrompt::Warning(this, MsgText(MsgEdProfileMissing, {file.toStdString()}));
         return;
     }
     // Options/Editor names the program that opens text files; the Windows default (or none)
@@ -460,7 +462,7 @@ void TFormAccount::EditProfile() {
     std::vector<std::string> arguments = SplitArguments(command.Parameters);
     arguments.push_back(file.toStdString());
     if (!TDesktop::StartProgram(command.Program, arguments))
-        TPrompt::Warning(this, QStringLiteral("The editor %1 could not be started.").arg(Q(command.Program)));
+        TPrompt::Warning(this, MsgText(MsgEdEditorFailed, {command.Program}));
 }
 
 } // namespace hostaq

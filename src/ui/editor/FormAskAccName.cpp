@@ -2,6 +2,9 @@
 
 #include "config/ProviderConstants.h"
 #include "config/Version.h"
+#include "ui/common/MsgText.h"
+#include "ui/common/UiMessages.h"
+#include "ui/editor/EditorMessages.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -14,29 +17,24 @@ namespace hostaq {
 
 TFormAskAccName::TFormAskAccName(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormAskAccName"));
-    setWindowTitle(QStringLiteral("New Hostnames Group"));
+    setWindowTitle(MsgText(MsgEdNewGroup));
 
-    auto* question = new QLabel(QStringLiteral("What do you want this group to be called?"), this);
+    auto* question = new QLabel(MsgText(MsgEdAskQuestion), this);
     question->setObjectName(QStringLiteral("LabelQuestion"));
     QFont bold = question->font();
     bold.setBold(true);
     question->setFont(bold);
-    auto* purpose =
-        new QLabel(QStringLiteral("The name is only used by %1 to store the hostname information. It is "
-                                  "not related to your user name at %2.")
-                       .arg(QString::fromUtf8(AppTitle), QString::fromUtf8(BuiltInProvider)),
-                   this);
+    auto* purpose = new QLabel(MsgText(MsgEdAskPurpose, {AppTitle, BuiltInProvider}), this);
     purpose->setObjectName(QStringLiteral("LabelPurpose"));
     purpose->setWordWrap(true);
-    auto* freedom =
-        new QLabel(QStringLiteral("You can name the group as you want. It can also contain spaces."), this);
+    auto* freedom = new QLabel(MsgText(MsgEdAskFreedom), this);
     freedom->setObjectName(QStringLiteral("LabelFreedom"));
     freedom->setWordWrap(true);
 
     editName_ = new QLineEdit(this);
     editName_->setObjectName(QStringLiteral("EditAccountName"));
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Group Name:"), editName_);
+    form->addRow(MsgText(MsgGroupNameCaption) + QLatin1Char(':'), editName_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ButtonOK"));

@@ -1,6 +1,9 @@
 #include "ui/editor/FormHostName.h"
 
+#include "ui/common/MsgText.h"
 #include "ui/common/Prompt.h"
+#include "ui/common/UiMessages.h"
+#include "ui/editor/EditorMessages.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -21,8 +24,8 @@ TFormHostName::TFormHostName(QWidget* parent) : QDialog(parent) {
     comboSystem_->addItems({QStringLiteral("hostaq"), QStringLiteral("statdns"), QStringLiteral("custom")});
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Hostname:"), editHostname_);
-    form->addRow(QStringLiteral("&System:"), comboSystem_);
+    form->addRow(MsgText(MsgEdHostname), editHostname_);
+    form->addRow(MsgText(MsgEdSystem), comboSystem_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ButtonOK"));
@@ -55,12 +58,12 @@ int TFormHostName::System() const {
 
 void TFormHostName::UpdateTitle() {
     const QString host = editHostname_->text().trimmed();
-    setWindowTitle((host.isEmpty() ? QStringLiteral("Hostname") : host) + QStringLiteral(" - Properties"));
+    setWindowTitle(MsgText(MsgEdProperties, {host.isEmpty() ? Msg(MsgHostnameCaption) : host.toStdString()}));
 }
 
 void TFormHostName::accept() {
     if (Host().isEmpty()) {
-        TPrompt::Error(this, QStringLiteral("Hostname cannot be empty"));
+        TPrompt::Error(this, MsgText(MsgEdHostnameEmpty));
         editHostname_->setFocus();
         return;
     }

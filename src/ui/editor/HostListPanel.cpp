@@ -1,8 +1,12 @@
 #include "ui/editor/HostListPanel.h"
 
 #include "config/Messages.h"
+#include "ui/common/MsgText.h"
 #include "ui/common/Prompt.h"
+#include "ui/common/UiMessages.h"
+#include "ui/editor/EditorMessages.h"
 #include "ui/editor/FormHostName.h"
+#include "ui/wizard/WizardMessages.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -36,26 +40,26 @@ THostListPanel::THostListPanel(bool showResults, QWidget* parent) : QWidget(pare
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     if (showResults)
         list_->setHeaderLabels(
-            {QStringLiteral("Hostname"), QStringLiteral("System"), QStringLiteral("Result")});
+            {MsgText(MsgHostnameCaption), MsgText(MsgEdSystemColumn), MsgText(MsgEdResultColumn)});
     else
-        list_->setHeaderLabels({QStringLiteral("Hostname"), QStringLiteral("System")});
+        list_->setHeaderLabels({MsgText(MsgHostnameCaption), MsgText(MsgEdSystemColumn)});
     list_->header()->setStretchLastSection(true);
     list_->header()->resizeSection(ColumnHost, 220);
     list_->header()->resizeSection(ColumnSystem, 80);
     list_->installEventFilter(this);
 
-    add_ = new QPushButton(QStringLiteral("&Add..."), this);
+    add_ = new QPushButton(MsgText(MsgWizAdd), this);
     add_->setObjectName(QStringLiteral("ButtonAccFormAdd"));
-    edit_ = new QPushButton(QStringLiteral("&Edit..."), this);
+    edit_ = new QPushButton(MsgText(MsgEdEditHost), this);
     edit_->setObjectName(QStringLiteral("ButtonAccFormEdit"));
-    delete_ = new QPushButton(QStringLiteral("&Delete"), this);
+    delete_ = new QPushButton(MsgText(MsgEdDeleteHost), this);
     delete_->setObjectName(QStringLiteral("ButtonAccFormDelete"));
 
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("PopupMenuHost"));
-    QAction* all = menu_->addAction(QStringLiteral("Select &All"));
+    QAction* all = menu_->addAction(MsgText(MsgEdSelectAll));
     all->setObjectName(QStringLiteral("MenuSelectAll"));
-    QAction* none = menu_->addAction(QStringLiteral("&Unselect All"));
+    QAction* none = menu_->addAction(MsgText(MsgEdUnselectAll));
     none->setObjectName(QStringLiteral("MenuUnselectAll"));
     connect(all, &QAction::triggered, this, [this] { SetAllChecked(true); });
     connect(none, &QAction::triggered, this, [this] { SetAllChecked(false); });
@@ -245,7 +249,7 @@ void THostListPanel::UpdateButtons() {
 void THostListPanel::UpdateHint() {
     const int count = list_->topLevelItemCount();
     list_->setToolTip(count == 0 ? QString()
-                                 : QStringLiteral("Right click for more functions\n") +
+                                 : MsgText(MsgEdRightClick) + QLatin1Char('\n') +
                                        Q(FormatMsg(MsgTotalHosts, {std::to_string(count)})));
 }
 

@@ -13,6 +13,25 @@ TQtEventLoop::TQtEventLoop() {
 
 TQtEventLoop::~TQtEventLoop() {
     Close();
+    for (auto& [fd, notifier] : notifiers_)
+        delete notifier;
+}
+
+void TQtEventLoop::WatchReadable(int fd, std::function<void()> fn) {
+    Unwatch(fd);
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read);
+    connect(notifier, &QSocketNotifier::activated, this, [fn = std::move(fn)] { fn(); });
+    notifiers_[fd] = notifier;
+}
+
+void TQtEventLoop::Unwatch(int fd) {
+    const auto it = notifiers_.find(fd);
+    if (it == notifiers_.end())
+        return;
+    // The handler that unwatches may run inside this notifier's signal: it goes later.
+    it->second->setEnabled(false);
+    it->second->deleteLater();
+    notifiers_.erase(it);
 }
 
 std::int64_t TQtEventLoop::NowMs() const {

@@ -3,6 +3,7 @@
 #include "config/ConfigKeys.h"
 #include "config/Messages.h"
 #include "config/Version.h"
+#include "ui/common/ModalDialog.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/UiMessages.h"
 #include "ui/tray/VemoHotKey.h"
@@ -82,14 +83,7 @@ TFormDisplayWindow::TFormDisplayWindow(TTarget target, QWidget* parent)
     inner->addLayout(hotKeyRow);
     inner->addLayout(hideRow);
 
-    auto* buttons = new QDialogButtonBox(this);
-    auto* ok = buttons->addButton(M(MsgOk), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("ButtonOK"));
-    ok->setDefault(true);
-    buttons->addButton(M(MsgCancel), QDialogButtonBox::RejectRole)
-        ->setObjectName(QStringLiteral("ButtonCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &TFormDisplayWindow::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = OkCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(buttons);

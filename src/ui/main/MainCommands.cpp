@@ -55,19 +55,33 @@ void THostaqFormMain::BuildActions() {
     actExit_ = NamedAction(this, M(MsgExitCmd), "ActionExit");
     actUndock_ = NamedAction(this, M(MsgUndock), "ActionUndock");
 
-    connect(actShowHide_, &QAction::triggered, this, &THostaqFormMain::Showing);
-    connect(actSettings_, &QAction::triggered, this, &THostaqFormMain::SettingsCommand);
+    // The tray menu can open over a dialog of the program (StatusNotifierItem panels do not block
+    // it): every command then brings that dialog to the front and does nothing else, Exit too,
+    // which would otherwise end the event loop under the dialog.
+    auto command = [this](QAction* action, auto run) {
+        connect(action, &QAction::triggered, this, [this, action, run](bool checked) {
+            if (!MainWindowIsTop()) {
+                if (action->isCheckable())
+                    action->setChecked(!checked);
+                BringTopToFront();
+                return;
+            }
+            run(checked);
+        });
+    };
+    command(actShowHide_, [this](bool) { Showing(); });
+    command(actSettings_, [this](bool) { SettingsCommand(); });
     // The two menu items act as clicks on their buttons.
-    connect(actUpdateNow_, &QAction::triggered, info_->ForceUpdate, &QPushButton::click);
-    connect(actOfflineNow_, &QAction::triggered, offline_->OfflineNow, &QPushButton::click);
-    connect(actStartWithWindows_, &QAction::triggered, this, &THostaqFormMain::SetStartWithWindows);
-    connect(actAutoCheck_, &QAction::triggered, this, [this](bool checked) {
+    command(actUpdateNow_, [this](bool) { info_->ForceUpdate->click(); });
+    command(actOfflineNow_, [this](bool) { offline_->OfflineNow->click(); });
+    command(actStartWithWindows_, [this](bool checked) { SetStartWithWindows(checked); });
+    command(actAutoCheck_, [this](bool checked) {
         if (engine_)
             engine_->ApplyAutoCheck(checked);
     });
-    connect(actAbout_, &QAction::triggered, this, &THostaqFormMain::AboutCommand);
-    connect(actHelp_, &QAction::triggered, this, &THostaqFormMain::HelpCommand);
-    connect(actExit_, &QAction::triggered, this, &THostaqFormMain::ExitCommand);
+    command(actAbout_, [this](bool) { AboutCommand(); });
+    command(actHelp_, [this](bool) { HelpCommand(); });
+    command(actExit_, [this](bool) { ExitCommand(); });
     connect(actUndock_, &QAction::triggered, this, [this] { LogUndocked() ? Dock() : Undock(); });
 }
 
@@ -118,6 +132,9 @@ void THostaqFormMain::SettingsCommand() {
         return;
     engine_->BeginSettings();
     const bool ok = ExecSettingsDialog(this, *engine_);
+    // The program stopped while the dialog was open: nothing starts again.
+    if (forceClose_)
+        return;
     engine_->EndSettings(ok);
     LoadWindowOptions();
 }
@@ -140,6 +157,10 @@ void THostaqFormMain::AboutCommand() {
 }
 
 void THostaqFormMain::ExitCommand() {
+    if (!MainWindowIsTop()) {
+        BringTopToFront();
+        return;
+    }
     if (!WindowShown() && !AskDisplayPassword(this))
         return;
     if (ExitNeedsConfirmation()) {

@@ -35,6 +35,12 @@ QString HelpTopicForPage(int page, bool windowVisible) {
     }
 }
 
+bool TrayClickOpensWindow(bool doubleClick, bool useSingleClick, bool doubleClickReported) {
+    if (!doubleClickReported)
+        return true;
+    return doubleClick != useSingleClick;
+}
+
 bool HideTrayInForce(bool hideTray, bool hotKeySet) {
     return hideTray && hotKeySet;
 }

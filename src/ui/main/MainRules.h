@@ -42,6 +42,11 @@ bool ExitNeedsConfirmation();
 // the window is hidden.
 QString HelpTopicForPage(int page, bool windowVisible);
 
+// Whether a click on the tray icon opens the main window: a single click with UseSingleClick, a
+// double click without it. A tray host that reports no double clicks (StatusNotifierItem panels
+// report every click as one activation) opens it on every activation, or it could not be opened.
+bool TrayClickOpensWindow(bool doubleClick, bool useSingleClick, bool doubleClickReported);
+
 // "Hide tray icon" applies only while a hot key can open the menu.
 bool HideTrayInForce(bool hideTray, bool hotKeySet);
 // Every state but the normal one shows the icon, so warnings and errors are always seen.

@@ -57,7 +57,7 @@ void THostaqFormMain::TrayClicked() {
         BringTopToFront();
         return;
     }
-    if (useSingleClick_)
+    if (TrayClickOpensWindow(false, useSingleClick_, TVemoTrayIcon::DoubleClickReported()))
         Showing();
 }
 
@@ -66,7 +66,7 @@ void THostaqFormMain::TrayDoubleClicked() {
         BringTopToFront();
         return;
     }
-    if (!useSingleClick_)
+    if (TrayClickOpensWindow(true, useSingleClick_, TVemoTrayIcon::DoubleClickReported()))
         Showing();
 }
 
@@ -123,7 +123,7 @@ void THostaqFormMain::SetHideTray(bool hide) {
 }
 
 void THostaqFormMain::RefreshTrayVisibility() {
-    if (!env_.TrayAllowed || !NotificationAreaPresent()) {
+    if (forceClose_ || !env_.TrayAllowed || !NotificationAreaPresent()) {
         tray_->SetVisible(false);
         return;
     }

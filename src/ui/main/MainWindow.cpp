@@ -254,6 +254,10 @@ void THostaqFormMain::Attach(TEngine& engine) {
 }
 
 void THostaqFormMain::LoadWindowOptions() {
+    // A program that is stopping (a stop signal while a dialog was open) grabs no hot key and
+    // shows no icon again.
+    if (forceClose_)
+        return;
     useSingleClick_ = ReadBool(Keys::UseSingleClick);
     hideTray_ = ReadBool(Keys::HideTray);
     {

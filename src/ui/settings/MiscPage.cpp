@@ -38,6 +38,9 @@ TSettingsMiscPage::TSettingsMiscPage(QWidget* parent) : QWidget(parent) {
     addRow(MsgSendMail, "CheckBoxSendMail", "ButtonSendMail", sendMail_, mailSetting_);
     addRow(MsgUpdateServU, "CheckBoxUpdateServU", "ButtonServU", updateServU_, servUSetting_);
     addRow(MsgCheckUpdate, "CheckBoxCheckUpdate", "ButtonCheckUpdate", checkUpdate_, updateSetting_);
+    eventCheck_ = new QCheckBox(Caption(MsgEventCheck), this);
+    eventCheck_->setObjectName(QStringLiteral("CheckBoxEventCheck"));
+    grid->addWidget(eventCheck_, row++, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
@@ -71,6 +74,7 @@ void TSettingsMiscPage::Load(const TMiscValues& v) {
     sendMail_->setChecked(v.SendMail);
     updateServU_->setChecked(v.UpdateServU);
     checkUpdate_->setChecked(v.CheckUpdate);
+    eventCheck_->setChecked(v.EventCheck);
     UpdateEnabling();
 }
 
@@ -80,6 +84,7 @@ void TSettingsMiscPage::Store(TMiscValues& v) const {
     v.SendMail = sendMail_->isChecked();
     v.UpdateServU = updateServU_->isChecked();
     v.CheckUpdate = checkUpdate_->isChecked();
+    v.EventCheck = eventCheck_->isChecked();
 }
 
 void TSettingsMiscPage::RunProgramsClicked(bool checked) {

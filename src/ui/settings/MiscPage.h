@@ -10,8 +10,8 @@ class QPushButton;
 namespace hostaq {
 
 // The Misc page: the two program lists, the report mail, the ServU update and the version check,
-// each a check box with its Setting button. Checking a box whose settings are missing opens them
-// at once.
+// each a check box with its Setting button; and the check at once on a network change. Checking a box whose
+// settings are missing opens them at once.
 class TSettingsMiscPage : public QWidget {
     Q_OBJECT
 public:
@@ -39,6 +39,7 @@ private:
     QCheckBox* sendMail_;
     QCheckBox* updateServU_;
     QCheckBox* checkUpdate_;
+    QCheckBox* eventCheck_;
     QPushButton* runSetting_;
     QPushButton* discRunSetting_;
     QPushButton* mailSetting_;

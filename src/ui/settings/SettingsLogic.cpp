@@ -125,6 +125,7 @@ TSettingsValues LoadSettingsValues() {
     m.SendMail = ReadBool(Keys::SendMail);
     m.UpdateServU = ReadBool(Keys::UpdateServU);
     m.CheckUpdate = ReadBool(Keys::SoftAutoUpdate);
+    m.EventCheck = ReadBool(Keys::EventCheck);
 
     TAddressValues& a = v.Address;
     a.Manual = ReadBool(Keys::SetIPManual);
@@ -236,6 +237,7 @@ void ApplySettingsValues(TIniDocument& doc, const TSettingsValues& values) {
     WriteFlag(doc, Keys::SendMail, m.SendMail);
     WriteFlag(doc, Keys::UpdateServU, m.UpdateServU);
     WriteFlag(doc, Keys::SoftAutoUpdate, m.CheckUpdate);
+    WriteFlag(doc, Keys::EventCheck, m.EventCheck);
 }
 
 bool SaveSettingsValues(const TSettingsValues& values) {

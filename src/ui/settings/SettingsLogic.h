@@ -72,6 +72,7 @@ struct TMiscValues {
     bool SendMail = false;
     bool UpdateServU = false;
     bool CheckUpdate = true;
+    bool EventCheck = true;
 };
 
 struct TSettingsValues {

@@ -74,6 +74,7 @@ inline constexpr int MsgDiscRunPrograms = 10116;
 inline constexpr int MsgSendMail = 10117;
 inline constexpr int MsgUpdateServU = 10118;
 inline constexpr int MsgCheckUpdate = 10119;
+inline constexpr int MsgEventCheck = 10664; // "Check at once when the network changes"
 inline constexpr int MsgSetting = 10120;
 inline constexpr int MsgOK = 10192;
 inline constexpr int MsgCancel = 10121;

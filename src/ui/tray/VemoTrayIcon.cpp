@@ -1,6 +1,7 @@
 // The notification-area icon.
 #include "ui/tray/VemoTrayIcon.h"
 
+#include "platform/StatusNotifier.h"
 #include "ui/tray/TrayIcons.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ constexpr int DefaultBalloonSeconds = 10;
 constexpr int AvailablePollMs = 5000;
 
 std::optional<bool> AvailableOverride;
+std::optional<bool> DoubleClickOverride;
 
 // The first `length` characters, never ending in half of a surrogate pair.
 QString Cut(const QString& text, int length) {
@@ -122,6 +124,18 @@ void TVemoTrayIcon::SetAvailableForTest(std::optional<bool> available) {
     AvailableOverride = available;
 }
 
+bool TVemoTrayIcon::DoubleClickReported() {
+    if (DoubleClickOverride)
+        return *DoubleClickOverride;
+    // Qt takes the StatusNotifierItem host when one is registered, and decides so once.
+    static const bool reported = !StatusNotifierHostRegistered();
+    return reported;
+}
+
+void TVemoTrayIcon::SetDoubleClickReportedForTest(std::optional<bool> reported) {
+    DoubleClickOverride = reported;
+}
+
 void TVemoTrayIcon::SetClickDelay(int milliseconds) {
     clickDelay_ = std::max(milliseconds, 0);
 }
@@ -140,7 +154,7 @@ void TVemoTrayIcon::CheckAvailable() {
 void TVemoTrayIcon::Activated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        if (clickDelay_ == 0)
+        if (clickDelay_ == 0 || !DoubleClickReported())
             emit OnClick();
         else
             clickTimer_.start(clickDelay_);

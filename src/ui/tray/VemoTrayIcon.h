@@ -56,6 +56,12 @@ public:
     // Tests decide what Available answers; nullopt restores the real answer.
     static void SetAvailableForTest(std::optional<bool> available);
 
+    // The tray host reports double clicks (an X notification area does). A StatusNotifierItem
+    // host reports every click as one activation, so a single click is reported at once. Asked
+    // of the session bus once; tests decide it.
+    static bool DoubleClickReported();
+    static void SetDoubleClickReportedForTest(std::optional<bool> reported);
+
     // A single click is reported only when no second click follows within this many
     // milliseconds (default: the desktop's double-click time), so a double click is not also a
     // single click. 0 reports single clicks at once.

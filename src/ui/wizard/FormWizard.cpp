@@ -11,16 +11,21 @@
 #include "net/SystemProxy.h"
 #include "platform/Autostart.h"
 #include "ui/common/Desktop.h"
+#include "ui/common/MsgText.h"
 #include "ui/common/Prompt.h"
+#include "ui/common/UiMessages.h"
 #include "ui/editor/HostListPanel.h"
+#include "ui/wizard/WizardMessages.h"
 #include "ui/wizard/WizardSteps.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStackedWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -159,14 +164,14 @@ TFormWizard::TFormWizard(QWidget* parent) : QDialog(parent), path_(ConfigPath())
     outer_->addWidget(main);
     outer_->addWidget(finish);
 
-    back_ = new QPushButton(QStringLiteral("< &Back"), this);
+    back_ = new QPushButton(MsgText(MsgWizBack), this);
     back_->setObjectName(QStringLiteral("ButtonBack"));
     next_ = new QPushButton(Q(Msg(MsgNext)), this);
     next_->setObjectName(QStringLiteral("ButtonNext"));
     next_->setDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_ = new QPushButton(MsgText(MsgCancel), this);
     cancel_->setObjectName(QStringLiteral("ButtonCancel"));
-    help_ = new QPushButton(QStringLiteral("&Help"), this);
+    help_ = new QPushButton(MsgText(MsgHelpCmd), this);
     help_->setObjectName(QStringLiteral("ButtonHelp"));
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(12, 4, 12, 12);
@@ -233,7 +238,28 @@ void TFormWizard::ShowStep(int step) {
     }
     back_->setEnabled(step != StepWelcome && !checking_ && !downloading_);
     next_->setText(Q(Msg(step == StepFinish ? MsgFinish : MsgNext)));
-    next_->setFocus();
+    // A keyboard user types into the page at once: its first input takes the focus (a text is
+    // selected, so typing replaces it); pages without one leave it on Next.
+    QWidget* first = step == StepWelcome || step == StepFinish
+                         ? nullptr
+                         : FirstInput(pages_[static_cast<std::size_t>(step)]);
+    (first ? first : next_)->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(first))
+        edit->selectAll();
+}
+
+QWidget* TFormWizard::FirstInput(QWidget* page) {
+    for (QWidget* w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain()) {
+        if (!page->isAncestorOf(w) || !(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() ||
+            !w->isVisibleTo(page))
+            continue;
+        // Of a group of choices, the one chosen, as the Tab key would reach it.
+        if (auto* radio = qobject_cast<QRadioButton*>(w);
+            radio && radio->group() && radio->group()->checkedButton())
+            return radio->group()->checkedButton();
+        return w;
+    }
+    return nullptr;
 }
 
 void TFormWizard::ShowProblem(const TWizardProblem& problem) {
@@ -414,9 +440,7 @@ void TFormWizard::Finish() {
     const TAutostart autostart(AutostartFolder);
     if (v.StartOption == TStartOption::StartWithWindows) {
         if (!autostart.Create(ProgramPath()))
-            TPrompt::Warning(
-                this,
-                QStringLiteral("The autostart entry %1 could not be written.").arg(Q(autostart.EntryPath())));
+            TPrompt::Warning(this, MsgText(MsgWizAutostartFailed, {autostart.EntryPath()}));
     } else if (v.StartOption == TStartOption::InstallService) {
         autostart.Delete();
         const TServiceInstallOutcome outcome = InstallServiceWithPkexec(ProgramPath(), path_, ServiceRunner);

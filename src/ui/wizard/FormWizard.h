@@ -61,6 +61,8 @@ private:
     enum class TCheckTarget { PublicPage, PrivatePage };
 
     void ShowStep(int step);
+    // The first control of a page that takes the keyboard; nullptr when it has none.
+    static QWidget* FirstInput(QWidget* page);
     void ShowProblem(const TWizardProblem& problem);
     void SetBusy(bool busy);
     void StartCheck(TCheckTarget target);

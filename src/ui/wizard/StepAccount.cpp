@@ -1,6 +1,11 @@
 // The steps about the group: its name, its login and how its hostnames are entered.
+#include "config/ConfigPath.h"
+#include "config/IniFile.h"
 #include "config/ProviderConstants.h"
 #include "config/Version.h"
+#include "groups/DynAcc.h"
+#include "ui/common/MsgText.h"
+#include "ui/wizard/WizardMessages.h"
 #include "ui/wizard/WizardSteps.h"
 
 #include <QButtonGroup>
@@ -16,15 +21,14 @@ TWizardStepGroupName::TWizardStepGroupName(QWidget* parent) : TWizardStep(parent
     setObjectName(QStringLiteral("TabSheetGroupName"));
     name_ = new QLineEdit(this);
     name_->setObjectName(QStringLiteral("EditAccountName"));
+    // The first group of a new configuration gets a name to accept or type over.
+    const std::string path = ConfigPath();
+    if (!AnyGroup(path) && !IniSectionExists(path, "Home") && !SplitNameTaken(path, "Home"))
+        name_->setText(QStringLiteral("Home"));
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Group &name:"), name_);
+    form->addRow(MsgText(MsgWizGroupName), name_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(
-        WizardText(QStringLiteral("%1 keeps your hostnames in groups; the hostnames of one group "
-                                  "share one login. The name is only used by %1 and is not "
-                                  "related to your user name at %2. It can contain spaces.")
-                       .arg(QString::fromLatin1(AppTitle), QString::fromLatin1(BuiltInProvider)),
-                   this));
+    layout->addWidget(WizardText(MsgText(MsgWizGroupNameText, {AppTitle, AppTitle, BuiltInProvider}), this));
     layout->addSpacing(8);
     layout->addLayout(form);
     layout->addStretch(1);
@@ -45,14 +49,11 @@ TWizardStepLogin::TWizardStepLogin(QWidget* parent) : TWizardStep(parent) {
     password_ = WizardPasswordEdit("EditPassword", this);
     confirm_ = WizardPasswordEdit("EditConfirm", this);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&User name:"), user_);
-    form->addRow(QStringLiteral("&Password:"), password_);
-    form->addRow(QStringLiteral("&Confirm password:"), confirm_);
+    form->addRow(MsgText(MsgWizUserName), user_);
+    form->addRow(MsgText(MsgWizPassword), password_);
+    form->addRow(MsgText(MsgWizConfirm), confirm_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(
-        WizardText(QStringLiteral("The login of your account at %1, as you use it on its web site.")
-                       .arg(QString::fromLatin1(BuiltInProvider)),
-                   this));
+    layout->addWidget(WizardText(MsgText(MsgWizLoginText, {BuiltInProvider}), this));
     layout->addSpacing(8);
     layout->addLayout(form);
     layout->addStretch(1);
@@ -81,9 +82,9 @@ QWidget* TWizardStepLogin::Field(TWizardField field) const {
 
 TWizardStepHostnameEntry::TWizardStepHostnameEntry(QWidget* parent) : TWizardStep(parent) {
     setObjectName(QStringLiteral("TabSheetHostnameEntry"));
-    download_ = new QRadioButton(QStringLiteral("&Yes, do automatic download (recommended)"), this);
+    download_ = new QRadioButton(MsgText(MsgWizDownloadYes), this);
     download_->setObjectName(QStringLiteral("RadioButtonDownload"));
-    manual_ = new QRadioButton(QStringLiteral("&No, I will enter it manually"), this);
+    manual_ = new QRadioButton(MsgText(MsgWizDownloadNo), this);
     manual_->setObjectName(QStringLiteral("RadioButtonManual"));
     auto* group = new QButtonGroup(this);
     group->addButton(download_);
@@ -92,11 +93,7 @@ TWizardStepHostnameEntry::TWizardStepHostnameEntry(QWidget* parent) : TWizardSte
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("LabelDownloadStatus"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(
-        WizardText(QStringLiteral("%1 can fetch the list of hostnames that belong to your login "
-                                  "from %2. Do you want to download it?")
-                       .arg(QString::fromLatin1(AppTitle), QString::fromLatin1(BuiltInProvider)),
-                   this));
+    layout->addWidget(WizardText(MsgText(MsgWizDownloadText, {AppTitle, BuiltInProvider}), this));
     layout->addSpacing(8);
     layout->addWidget(download_);
     layout->addWidget(manual_);
@@ -112,7 +109,7 @@ void TWizardStepHostnameEntry::Store(TWizardValues& v) const {
 void TWizardStepHostnameEntry::SetRunning(bool running) {
     download_->setEnabled(!running);
     manual_->setEnabled(!running);
-    status_->setText(running ? QStringLiteral("Downloading your hostnames, please wait...") : QString());
+    status_->setText(running ? MsgText(MsgWizDownloading) : QString());
 }
 
 } // namespace hostaq

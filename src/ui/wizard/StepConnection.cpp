@@ -1,3 +1,5 @@
+#include "ui/common/MsgText.h"
+#include "ui/wizard/WizardMessages.h"
 #include "ui/wizard/WizardSteps.h"
 
 #include <QButtonGroup>
@@ -12,11 +14,11 @@ namespace hostaq {
 TWizardStepConnection::TWizardStepConnection(bool localNetwork, bool useProxy, QWidget* parent)
     : TWizardStep(parent) {
     setObjectName(QStringLiteral("TabSheetConnection"));
-    dialUp_ = new QRadioButton(QStringLiteral("&Dial-up"), this);
+    dialUp_ = new QRadioButton(MsgText(MsgWizDialUp), this);
     dialUp_->setObjectName(QStringLiteral("RadioButtonDialUp"));
-    lan_ = new QRadioButton(QStringLiteral("&Local Area Network"), this);
+    lan_ = new QRadioButton(MsgText(MsgWizLan), this);
     lan_->setObjectName(QStringLiteral("RadioButtonLAN"));
-    useProxy_ = new QCheckBox(QStringLiteral("Use &proxy server"), this);
+    useProxy_ = new QCheckBox(MsgText(MsgWizUseProxy), this);
     useProxy_->setObjectName(QStringLiteral("CheckBoxUseProxy"));
     auto* group = new QButtonGroup(this);
     group->addButton(dialUp_);
@@ -27,10 +29,7 @@ TWizardStepConnection::TWizardStepConnection(bool localNetwork, bool useProxy, Q
     connect(lan_, &QRadioButton::toggled, useProxy_, &QCheckBox::setEnabled);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(WizardText(QStringLiteral("Choose Dial-up when this computer connects through a modem "
-                                                "that dials in; choose Local Area Network for a router, a "
-                                                "cable or DSL line, or a company network."),
-                                 this));
+    layout->addWidget(WizardText(MsgText(MsgWizConnectionText), this));
     layout->addSpacing(8);
     layout->addWidget(dialUp_);
     layout->addWidget(lan_);

@@ -1,4 +1,6 @@
 #include "net/DialUp.h"
+#include "ui/common/MsgText.h"
+#include "ui/wizard/WizardMessages.h"
 #include "ui/wizard/WizardSteps.h"
 
 #include <QCheckBox>
@@ -14,16 +16,16 @@ namespace hostaq {
 
 TWizardStepDialer::TWizardStepDialer(QWidget* parent) : TWizardStep(parent) {
     setObjectName(QStringLiteral("TabSheetDialer"));
-    needDial_ = new QCheckBox(QStringLiteral("Dial when no connection is detected (recommended)"), this);
+    needDial_ = new QCheckBox(MsgText(MsgWizNeedDial), this);
     needDial_->setObjectName(QStringLiteral("CheckBoxNeedDial"));
     needDial_->setChecked(true);
     entry_ = new QComboBox(this);
     entry_->setObjectName(QStringLiteral("ComboBoxDialAccount"));
     entry_->setEditable(true);
     entry_->setInsertPolicy(QComboBox::NoInsert);
-    detect_ = new QPushButton(QStringLiteral("De&tect"), this);
+    detect_ = new QPushButton(MsgText(MsgWizDetect), this);
     detect_->setObjectName(QStringLiteral("ButtonDetectDialer"));
-    detect_->setToolTip(QStringLiteral("List the dial-up connections of this computer"));
+    detect_->setToolTip(MsgText(MsgWizDetectTip));
     user_ = new QLineEdit(this);
     user_->setObjectName(QStringLiteral("EditDialUserName"));
     password_ = WizardPasswordEdit("EditDialPassword", this);
@@ -33,12 +35,12 @@ TWizardStepDialer::TWizardStepDialer(QWidget* parent) : TWizardStep(parent) {
     entryRow->addWidget(entry_, 1);
     entryRow->addWidget(detect_);
     auto* form = new QFormLayout;
-    auto* entryLabel = new QLabel(QStringLiteral("&Connection:"), this);
+    auto* entryLabel = new QLabel(MsgText(MsgWizDialEntry), this);
     entryLabel->setBuddy(entry_);
     form->addRow(entryLabel, entryRow);
-    form->addRow(QStringLiteral("&User name:"), user_);
-    form->addRow(QStringLiteral("&Password:"), password_);
-    form->addRow(QStringLiteral("C&onfirm password:"), confirm_);
+    form->addRow(MsgText(MsgWizUserName), user_);
+    form->addRow(MsgText(MsgWizPassword), password_);
+    form->addRow(MsgText(MsgWizDialConfirm), confirm_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(needDial_);
     layout->addLayout(form);

@@ -1,6 +1,8 @@
 // The last steps: the hostnames, automatic update and how the program starts.
 #include "config/Version.h"
+#include "ui/common/MsgText.h"
 #include "ui/editor/HostListPanel.h"
+#include "ui/wizard/WizardMessages.h"
 #include "ui/wizard/WizardSteps.h"
 
 #include <QCheckBox>
@@ -15,10 +17,7 @@ TWizardStepHostnames::TWizardStepHostnames(QWidget* parent) : TWizardStep(parent
     panel_ = new THostListPanel(false, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(panel_, 1);
-    layout->addWidget(
-        WizardText(QStringLiteral("Only checked hostnames are kept up to date. Right click the list "
-                                  "to check or uncheck them all."),
-                   this));
+    layout->addWidget(WizardText(MsgText(MsgWizHostnamesText), this));
 }
 
 void TWizardStepHostnames::Store(TWizardValues& v) const {
@@ -31,15 +30,11 @@ QWidget* TWizardStepHostnames::Field(TWizardField field) const {
 
 TWizardStepAutoUpdate::TWizardStepAutoUpdate(QWidget* parent) : TWizardStep(parent) {
     setObjectName(QStringLiteral("TabSheetAutoUpdate"));
-    enable_ = new QCheckBox(QStringLiteral("&Enable automatic update (recommended)"), this);
+    enable_ = new QCheckBox(MsgText(MsgWizAutoUpdate), this);
     enable_->setObjectName(QStringLiteral("CheckBoxAutoUpdate"));
     enable_->setChecked(true);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(
-        WizardText(QStringLiteral("With automatic update %1 checks your public IP address every few "
-                                  "minutes and updates your hostnames as soon as it changes.")
-                       .arg(QString::fromLatin1(AppTitle)),
-                   this));
+    layout->addWidget(WizardText(MsgText(MsgWizAutoUpdateText, {AppTitle}), this));
     layout->addSpacing(8);
     layout->addWidget(enable_);
     layout->addStretch(1);
@@ -51,12 +46,12 @@ void TWizardStepAutoUpdate::Store(TWizardValues& v) const {
 
 TWizardStepStartOptions::TWizardStepStartOptions(QWidget* parent) : TWizardStep(parent) {
     setObjectName(QStringLiteral("TabSheetStartOptions"));
-    startWithSession_ = new QCheckBox(QStringLiteral("&Start with Windows"), this);
+    startWithSession_ = new QCheckBox(MsgText(MsgWizStartWhenLogIn), this);
     startWithSession_->setObjectName(QStringLiteral("CheckBoxStartWithWindows"));
-    startWithSession_->setToolTip(QStringLiteral("Start the program when you log in to your desktop"));
-    installService_ = new QCheckBox(QStringLiteral("&Install as service"), this);
+    startWithSession_->setToolTip(MsgText(MsgWizStartTip));
+    installService_ = new QCheckBox(MsgText(MsgWizInstallService), this);
     installService_->setObjectName(QStringLiteral("CheckBoxInstallService"));
-    installService_->setToolTip(QStringLiteral("Keep the address watched while nobody is logged in"));
+    installService_->setToolTip(MsgText(MsgWizServiceTip));
     // At most one of the two; none leaves the start as it is.
     connect(startWithSession_, &QCheckBox::toggled, this, [this](bool on) {
         if (on)
@@ -67,17 +62,11 @@ TWizardStepStartOptions::TWizardStepStartOptions(QWidget* parent) : TWizardStep(
             startWithSession_->setChecked(false);
     });
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(
-        WizardText(QStringLiteral("%1 can start by itself when you log in to your desktop, or run "
-                                  "as a system service that keeps your hostnames updated even "
-                                  "while nobody is logged in.")
-                       .arg(QString::fromLatin1(AppTitle)),
-                   this));
+    layout->addWidget(WizardText(MsgText(MsgWizStartText, {AppTitle}), this));
     layout->addSpacing(8);
     layout->addWidget(startWithSession_);
     layout->addWidget(installService_);
-    layout->addWidget(
-        WizardText(QStringLiteral("Installing the service asks for the administrator's password."), this));
+    layout->addWidget(WizardText(MsgText(MsgWizServiceText), this));
     layout->addStretch(1);
 }
 

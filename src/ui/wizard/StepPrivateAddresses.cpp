@@ -1,5 +1,7 @@
 #include "ipdetect/HostNetwork.h"
+#include "ui/common/MsgText.h"
 #include "ui/wizard/WizardAddressDialog.h"
+#include "ui/wizard/WizardMessages.h"
 #include "ui/wizard/WizardSteps.h"
 
 #include <QGridLayout>
@@ -15,23 +17,24 @@ TWizardStepPrivateAddresses::TWizardStepPrivateAddresses(const std::vector<std::
     : TWizardStep(parent) {
     setObjectName(QStringLiteral("TabSheetPrivateAddresses"));
     const std::string own = AllHostAddresses();
-    auto* machine = new QLabel(
-        QStringLiteral("Addresses of this computer: %1")
-            .arg(own.empty() ? QStringLiteral("none found") : QString::fromStdString(own).replace(',', ", ")),
-        this);
+    auto* machine =
+        new QLabel(MsgText(MsgWizOwnAddresses,
+                           {own.empty() ? Msg(MsgWizNoneFound)
+                                        : QString::fromStdString(own).replace(',', ", ").toStdString()}),
+                   this);
     machine->setObjectName(QStringLiteral("LabelHostAddresses"));
     machine->setWordWrap(true);
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("ListBoxLocalIP"));
     for (const std::string& entry : localList)
         list_->addItem(QString::fromStdString(entry));
-    add_ = new QPushButton(QStringLiteral("&Add..."), this);
+    add_ = new QPushButton(MsgText(MsgWizAdd), this);
     add_->setObjectName(QStringLiteral("ButtonAddIP"));
-    remove_ = new QPushButton(QStringLiteral("&Remove"), this);
+    remove_ = new QPushButton(MsgText(MsgWizRemove), this);
     remove_->setObjectName(QStringLiteral("ButtonRemoveIP"));
-    test_ = new QPushButton(QStringLiteral("&Test"), this);
+    test_ = new QPushButton(MsgText(MsgWizTest), this);
     test_->setObjectName(QStringLiteral("ButtonTestIP"));
-    test_->setToolTip(QStringLiteral("Detect the public address with this list"));
+    test_->setToolTip(MsgText(MsgWizTestTip));
     result_ = new QLabel(this);
     result_->setObjectName(QStringLiteral("LabelTestResult"));
     result_->setWordWrap(true);
@@ -45,11 +48,7 @@ TWizardStepPrivateAddresses::TWizardStepPrivateAddresses(const std::vector<std::
     grid->addWidget(list_, 0, 0);
     grid->addLayout(buttons, 0, 1);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(
-        WizardText(QStringLiteral("An address or range in this list is never taken as your public "
-                                  "address. Add the addresses of your own network when the test "
-                                  "finds one of them."),
-                   this));
+    layout->addWidget(WizardText(MsgText(MsgWizPrivateText), this));
     layout->addWidget(machine);
     layout->addLayout(grid, 1);
     layout->addWidget(result_);

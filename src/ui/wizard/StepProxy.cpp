@@ -1,3 +1,5 @@
+#include "ui/common/MsgText.h"
+#include "ui/wizard/WizardMessages.h"
 #include "ui/wizard/WizardSteps.h"
 
 #include <QFormLayout>
@@ -23,16 +25,13 @@ TWizardStepProxy::TWizardStepProxy(const std::string& host, const std::string& p
     confirm_ = WizardPasswordEdit("EditProxyConfirm", this);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Proxy &host:"), host_);
-    form->addRow(QStringLiteral("P&ort:"), port_);
-    form->addRow(QStringLiteral("&User name:"), user_);
-    form->addRow(QStringLiteral("&Password:"), password_);
-    form->addRow(QStringLiteral("&Confirm password:"), confirm_);
+    form->addRow(MsgText(MsgWizProxyHost), host_);
+    form->addRow(MsgText(MsgWizProxyPort), port_);
+    form->addRow(MsgText(MsgWizUserName), user_);
+    form->addRow(MsgText(MsgWizPassword), password_);
+    form->addRow(MsgText(MsgWizConfirm), confirm_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(
-        WizardText(QStringLiteral("Leave the user name and password empty when the proxy does not "
-                                  "ask for them."),
-                   this));
+    layout->addWidget(WizardText(MsgText(MsgWizProxyText), this));
     layout->addLayout(form);
     layout->addStretch(1);
 }

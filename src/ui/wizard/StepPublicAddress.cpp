@@ -1,4 +1,6 @@
 #include "config/ProviderConstants.h"
+#include "ui/common/MsgText.h"
+#include "ui/wizard/WizardMessages.h"
 #include "ui/wizard/WizardSteps.h"
 
 #include <QHBoxLayout>
@@ -10,14 +12,14 @@ namespace hostaq {
 
 TWizardStepPublicAddress::TWizardStepPublicAddress(QWidget* parent) : TWizardStep(parent) {
     setObjectName(QStringLiteral("TabSheetPublicAddress"));
-    detect_ = new QPushButton(QStringLiteral("Detect &My IP"), this);
+    detect_ = new QPushButton(MsgText(MsgWizDetectIP), this);
     detect_->setObjectName(QStringLiteral("ButtonDetectIP"));
-    configure_ = new QPushButton(QStringLiteral("&Configure..."), this);
+    configure_ = new QPushButton(MsgText(MsgWizConfigure), this);
     configure_->setObjectName(QStringLiteral("ButtonConfigure"));
-    configure_->setToolTip(QStringLiteral("Addresses of this computer's own network"));
-    compare_ = new QPushButton(QStringLiteral("C&ompare"), this);
+    configure_->setToolTip(MsgText(MsgWizConfigureTip));
+    compare_ = new QPushButton(MsgText(MsgWizCompare), this);
     compare_->setObjectName(QStringLiteral("ButtonCompare"));
-    compare_->setToolTip(QStringLiteral("Open the check page in your web browser"));
+    compare_->setToolTip(MsgText(MsgWizCompareTip));
     result_ = new QLabel(this);
     result_->setObjectName(QStringLiteral("LabelIPResult"));
     result_->setWordWrap(true);
@@ -38,22 +40,15 @@ TWizardStepPublicAddress::TWizardStepPublicAddress(QWidget* parent) : TWizardSte
     buttons->addWidget(compare_);
     buttons->addStretch(1);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(
-        WizardText(QStringLiteral("Click Detect My IP to let the program find the address under "
-                                  "which this computer is seen on the Internet. Compare it with "
-                                  "the address the check page shows in your browser."),
-                   this));
+    layout->addWidget(WizardText(MsgText(MsgWizPublicText), this));
     layout->addSpacing(8);
     layout->addLayout(buttons);
     layout->addSpacing(8);
     layout->addWidget(result_);
     layout->addStretch(1);
-    layout->addWidget(WizardText(QStringLiteral("The address is read from this page:"), this));
+    layout->addWidget(WizardText(MsgText(MsgWizPublicPage), this));
     layout->addWidget(link);
-    layout->addWidget(
-        WizardText(QStringLiteral("When a local address is found instead of the public one, click "
-                                  "Configure and add it to the private addresses."),
-                   this));
+    layout->addWidget(WizardText(MsgText(MsgWizPublicLocal), this));
 
     connect(detect_, &QPushButton::clicked, this, &TWizardStepPublicAddress::DetectRequested);
     connect(configure_, &QPushButton::clicked, this, &TWizardStepPublicAddress::ConfigureRequested);

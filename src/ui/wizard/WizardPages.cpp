@@ -1,5 +1,7 @@
 // The Welcome and Finish pages and the helpers every step uses.
 #include "config/Version.h"
+#include "ui/common/MsgText.h"
+#include "ui/wizard/WizardMessages.h"
 #include "ui/wizard/WizardSteps.h"
 
 #include <QLabel>
@@ -34,38 +36,25 @@ QLabel* BigTitle(const QString& text, QWidget* parent) {
 
 TWizardWelcomePage::TWizardWelcomePage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabSheetWelcome"));
-    const QString app = QString::fromLatin1(AppTitle);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(BigTitle(QStringLiteral("Welcome to %1").arg(app), this));
+    layout->addWidget(BigTitle(MsgText(MsgWizWelcome, {AppTitle}), this));
     layout->addSpacing(12);
-    layout->addWidget(WizardText(
-        QStringLiteral("This wizard helps you set up %1 in a few steps: how this computer connects to the "
-                       "Internet, how its public IP address is found, and the hostnames that %1 keeps "
-                       "pointing at that address.")
-            .arg(app),
-        this));
-    layout->addWidget(
-        WizardText(QStringLiteral("Have the user name and password of your DNS account at hand."), this));
-    layout->addWidget(
-        WizardText(QStringLiteral("Nothing is saved until you press Finish on the last page."), this));
+    layout->addWidget(WizardText(MsgText(MsgWizWelcomeText, {AppTitle, AppTitle}), this));
+    layout->addWidget(WizardText(MsgText(MsgWizWelcomeLogin), this));
+    layout->addWidget(WizardText(MsgText(MsgWizWelcomeNothingSaved), this));
     layout->addStretch(1);
-    layout->addWidget(WizardText(QStringLiteral("To continue, click Next."), this));
+    layout->addWidget(WizardText(MsgText(MsgWizWelcomeContinue), this));
 }
 
 TWizardFinishPage::TWizardFinishPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabSheetFinish"));
-    const QString app = QString::fromLatin1(AppTitle);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(BigTitle(QStringLiteral("Completing the %1 Wizard").arg(app), this));
+    layout->addWidget(BigTitle(MsgText(MsgWizCompleting, {AppTitle}), this));
     layout->addSpacing(12);
-    layout->addWidget(WizardText(
-        QStringLiteral("%1 now has what it needs to keep your hostnames up to date.").arg(app), this));
-    layout->addWidget(WizardText(QStringLiteral("Your settings and your hostnames group are saved when you "
-                                                "click Finish. You can change them later in the Settings "
-                                                "window."),
-                                 this));
+    layout->addWidget(WizardText(MsgText(MsgWizFinishText, {AppTitle}), this));
+    layout->addWidget(WizardText(MsgText(MsgWizFinishSaved), this));
     layout->addStretch(1);
-    layout->addWidget(WizardText(QStringLiteral("To save and close this wizard, click Finish."), this));
+    layout->addWidget(WizardText(MsgText(MsgWizFinishClose), this));
 }
 
 } // namespace hostaq

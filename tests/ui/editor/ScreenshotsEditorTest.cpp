@@ -1,6 +1,7 @@
-// Renders the group editor, its prompts and every page of the setup wizard to PNG files when
-// HOSTAQ_SCREENSHOTS_DIR names a folder (scripts/screenshots-editor.sh); otherwise it does nothing.
+// Opens the group editor, its prompts and every page of the setup wizard: their texts are
+// checked, and scripts/screenshots.sh draws them.
 #include "UiConfigFixture.h"
+#include "ui/Screenshots.h"
 
 #include "EnvGuard.h"
 #include "groups/DynAcc.h"
@@ -13,7 +14,6 @@
 #include "ui/wizard/WizardAddressDialog.h"
 
 #include <QAbstractButton>
-#include <QDir>
 #include <QLineEdit>
 #include <QTabWidget>
 
@@ -22,18 +22,7 @@ namespace {
 
 class ScreenshotsEditor : public TUiConfigTest {
 protected:
-    void SetUp() override {
-        Folder = qEnvironmentVariable("HOSTAQ_SCREENSHOTS_DIR");
-        if (Folder.isEmpty())
-            GTEST_SKIP() << "HOSTAQ_SCREENSHOTS_DIR is not set";
-        QDir().mkpath(Folder);
-    }
-    void Shot(QWidget& w, const QString& name) {
-        w.show();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(w.grab().save(Folder + QLatin1Char('/') + name + QStringLiteral(".png")))
-            << name.toStdString();
-    }
+    static void Shot(QWidget& w, const QString& name) { SaveScreenshot(&w, name); }
     static void Fill(QWidget& w, const char* name, const QString& text) {
         auto* edit = Find<QLineEdit>(w, name);
         edit->setText(text);
@@ -46,7 +35,6 @@ protected:
                 THostRow{"old.example.net", "custom", "", false}};
     }
 
-    QString Folder;
     TFixedHostNetwork Network{{{"192.168.1.10", "255.255.255.0"}}, {"192.168.1.1"}};
     THostNetworkGuard NetworkGuard{&Network};
     TEnvGuard NoProxy{"http_proxy", "http://proxy.lan:3128"};

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
+#include <unistd.h>
 
 namespace hostaq {
 namespace {
@@ -18,6 +19,28 @@ bool ProcessUntil(const std::function<bool()>& done, int limitMs = 5000) {
     while (!done() && t.elapsed() < limitMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
     return done();
+}
+
+TEST(QtEventLoopTest, AWatchedDescriptorIsServedUntilItsHandlerUnwatchesIt) {
+    TQtEventLoop loop;
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    std::string read;
+    loop.WatchReadable(fds[0], [&] {
+        char c = 0;
+        if (::read(fds[0], &c, 1) == 1)
+            read += c;
+        if (c == 'b')
+            loop.Unwatch(fds[0]);
+    });
+    ASSERT_EQ(::write(fds[1], "ab", 2), 2);
+    EXPECT_TRUE(ProcessUntil([&] { return read == "ab"; }));
+    ASSERT_EQ(::write(fds[1], "c", 1), 1);
+    loop.Post([] {});
+    ProcessUntil([] { return false; }, 100);
+    EXPECT_EQ(read, "ab") << "unwatched: nothing more is read";
+    ::close(fds[0]);
+    ::close(fds[1]);
 }
 
 TEST(QtEventLoopTest, PostedCallsAndWorkerInvokesRunOnTheGuiThreadInOrder) {

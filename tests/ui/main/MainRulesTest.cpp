@@ -55,6 +55,18 @@ TEST(MainRulesTest, TrayIconHidesOnlyInTheNormalStateWithAHotKey) {
         EXPECT_TRUE(TrayIconVisible(state, true)) << state;
 }
 
+TEST(MainRulesTest, TrayClicksOpenTheWindowAsSetOrOnEveryActivationWithoutDoubleClicks) {
+    struct {
+        bool DoubleClick, UseSingleClick, DoubleClickReported, Opens;
+    } const cases[] = {
+        {false, true, true, true}, {true, true, true, false},   {false, false, true, false},
+        {true, false, true, true}, {false, false, false, true}, {false, true, false, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TrayClickOpensWindow(c.DoubleClick, c.UseSingleClick, c.DoubleClickReported), c.Opens)
+            << c.DoubleClick << c.UseSingleClick << c.DoubleClickReported;
+}
+
 TEST(MainRulesTest, OfflineBoxesShowWhereTheyApply) {
     EXPECT_TRUE(OfflineControlsVisibility(0, ConnectionDialUp).Disconnect);
     EXPECT_TRUE(OfflineControlsVisibility(1, ConnectionDialUp).Disconnect);

@@ -1,5 +1,5 @@
-// Renders every page of the settings dialog and every sub-dialog to PNG files when
-// HOSTAQ_SCREENSHOTS_DIR names a folder (scripts/screenshots.sh); skipped otherwise.
+// Opens every page of the settings dialog and every sub-dialog: their texts are checked, and
+// scripts/screenshots.sh draws them.
 #include "SettingsFixture.h"
 #include "ui/Screenshots.h"
 #include "ui/common/IPAddressDialog.h"
@@ -20,10 +20,6 @@ namespace {
 
 class ScreenshotsSettings : public SettingsFixture {
 protected:
-    void SetUp() override {
-        HOSTAQ_REQUIRE_SCREENSHOTS();
-        SettingsFixture::SetUp();
-    }
     static void Save(QWidget& window, const QString& name) {
         SaveScreenshot(&window, name);
         window.hide();

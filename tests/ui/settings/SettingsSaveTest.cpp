@@ -80,13 +80,13 @@ protected:
         return lines;
     }
     std::vector<std::string> Tail() {
-        return {"Logging/LogToScreen=1",    "Logging/MaxLogLines=500",     "Logging/LogToFile=1",
-                "Logging/ChangeLogInt=0",   "Logging/LogKept=6",           "CustomIcons/NormalFile=",
-                "CustomIcons/NormalIdx=1",  "CustomIcons/WarningFile=",    "CustomIcons/WarningIdx=2",
-                "CustomIcons/ErrorFile=",   "CustomIcons/ErrorIdx=3",      "CustomIcons/DisableFile=",
-                "CustomIcons/DisableIdx=4", "CustomIcons/DialerFile=",     "CustomIcons/DialerIdx=5",
-                "Options/RunPrograms=0",    "Options/DiscRunPrograms=0",   "Options/SendMail=0",
-                "Options/UpdateServU=0",    "CheckUpdate/SoftAutoUpdate=1"};
+        return {"Logging/LogToScreen=1",    "Logging/MaxLogLines=500",   "Logging/LogToFile=1",
+                "Logging/ChangeLogInt=0",   "Logging/LogKept=6",         "CustomIcons/NormalFile=",
+                "CustomIcons/NormalIdx=1",  "CustomIcons/WarningFile=",  "CustomIcons/WarningIdx=2",
+                "CustomIcons/ErrorFile=",   "CustomIcons/ErrorIdx=3",    "CustomIcons/DisableFile=",
+                "CustomIcons/DisableIdx=4", "CustomIcons/DialerFile=",   "CustomIcons/DialerIdx=5",
+                "Options/RunPrograms=0",    "Options/DiscRunPrograms=0", "Options/SendMail=0",
+                "Options/UpdateServU=0",    "Options/EventCheck=1",      "CheckUpdate/SoftAutoUpdate=1"};
     }
     static std::vector<std::string> Join(std::vector<std::vector<std::string>> parts) {
         std::vector<std::string> all;
@@ -274,7 +274,22 @@ TEST_F(SettingsSave, OKWithTheManualSettingAndThreeLocalEntries) {
                                   "Options/DiscRunPrograms=0",
                                   "Options/SendMail=0",
                                   "Options/UpdateServU=0",
+                                  "Options/EventCheck=1",
                                   "CheckUpdate/SoftAutoUpdate=1"}));
+}
+
+TEST_F(SettingsSave, TheNetworkChangeCheckIsShownAndSavedWithTheOthers) {
+    WriteFile("[Options]\nEventCheck=0\n");
+    EXPECT_FALSE(W<QCheckBox>("CheckBoxEventCheck")->isChecked());
+    W<QRadioButton>("RadioLAN")->setChecked(true);
+    W<QCheckBox>("CheckBoxEventCheck")->setChecked(true);
+    dialog().accept();
+    ASSERT_TRUE(Asked().empty()) << Asked()[0];
+    EXPECT_EQ(IniReadString(Path(), "Options", "EventCheck", ""), "1");
+    dialog_.reset();
+    W<QCheckBox>("CheckBoxEventCheck")->setChecked(false);
+    dialog().accept();
+    EXPECT_EQ(IniReadString(Path(), "Options", "EventCheck", ""), "0");
 }
 
 TEST_F(SettingsSave, OKWithDialUpNeverChecksTheProxyAndSavesItOff) {

@@ -95,6 +95,17 @@ TEST_F(VemoTrayIconTest, DoubleClickIsNotAlsoASingleClick) {
     EXPECT_EQ(menus.count(), 1);
 }
 
+TEST_F(VemoTrayIconTest, AHostWithoutDoubleClicksReportsEachActivationAtOnce) {
+    TVemoTrayIcon::SetDoubleClickReportedForTest(false);
+    TVemoTrayIcon tray;
+    test::TSpy clicks(&tray, &TVemoTrayIcon::OnClick);
+    ASSERT_GT(tray.ClickDelay(), 0);
+    emit tray.Icon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(tray.ClickPending()) << "no second click can come to wait for";
+    EXPECT_EQ(clicks.count(), 1);
+    TVemoTrayIcon::SetDoubleClickReportedForTest(true);
+}
+
 TEST_F(VemoTrayIconTest, MenuIsTheIconsContextMenu) {
     TVemoTrayIcon tray;
     QMenu menu;

@@ -1,6 +1,7 @@
 // The X11 grab against a real X server: Xvfb started for the test on a display it picks itself.
 #include "ui/tray/X11HotKey.h"
 #include "TrayTestSupport.h"
+#include "XDesktop.h"
 #include "ui/tray/VemoHotKey.h"
 
 #include <QProcess>
@@ -17,19 +18,11 @@ namespace {
 class X11HotKeyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        if (xvfb.isEmpty())
+        if (!test::OnPath("Xvfb"))
             GTEST_SKIP() << "Xvfb is not installed; the X11 hot key is not tried";
-        // -displayfd writes the display number it chose once the server accepts clients.
-        server_.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                             QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                             QStringLiteral("640x480x24")});
-        ASSERT_TRUE(server_.waitForStarted(10000));
-        QByteArray number;
-        while (!number.contains('\n') && server_.waitForReadyRead(20000))
-            number += server_.readAllStandardOutput();
-        ASSERT_TRUE(number.contains('\n')) << "Xvfb did not start";
-        display_ = ":" + number.trimmed().toStdString();
+        server_ = std::make_unique<test::TXServer>();
+        ASSERT_FALSE(server_->Display().empty()) << "Xvfb did not start";
+        display_ = server_->Display();
         app_ = Connect();
         holder_ = Connect();
     }
@@ -37,10 +30,7 @@ protected:
         for (xcb_connection_t* connection : {app_, holder_})
             if (connection != nullptr)
                 xcb_disconnect(connection);
-        if (server_.state() != QProcess::NotRunning) {
-            server_.terminate();
-            server_.waitForFinished(10000);
-        }
+        server_.reset();
     }
     xcb_connection_t* Connect() {
         xcb_connection_t* connection = xcb_connect(display_.c_str(), nullptr);
@@ -62,7 +52,7 @@ protected:
         }
     }
 
-    QProcess server_;
+    std::unique_ptr<test::TXServer> server_;
     std::string display_;
     xcb_connection_t* app_ = nullptr;
     xcb_connection_t* holder_ = nullptr;
