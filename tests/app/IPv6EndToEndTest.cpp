@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 
 namespace hostaq::test {
@@ -146,6 +147,25 @@ TEST_F(TIPv6EndToEndTest, TheSuffixNamesAnotherHostOnThePrefix) {
     EXPECT_EQ(nas[0].Query.at("myip"), "203.0.113.7,2001:db8:1::1234");
     EXPECT_EQ(Get("Server", "IPv6Suffix"), "::1234");
     EXPECT_EQ(Get("Server", "IP6"), "2001:db8:1::1234");
+}
+
+// The running monitor hears the kernel's address events: a new IPv6 address is sent within
+// seconds, not at the next check five minutes later.
+TEST_F(TIPv6EndToEndTest, TheMonitorSendsANewIPv6AddressAtOnce) {
+    Set("Options", "FirstCheckDelay", "1");
+    THostaqProcess p(Dir.Path(), {"--headless", "./hostaq.ini"});
+    ASSERT_TRUE(p.WaitForOutput("Update result: No error")) << p.Out();
+    ASSERT_EQ(RequestsFor("a.example,b.example").size(), 1u);
+    ASSERT_TRUE(Ip("-6 addr del 2001:db8:1::10/64 dev lan0"));
+    ASSERT_TRUE(Ip("-6 addr add 2001:db8:1::20/64 dev lan0 nodad"));
+    ASSERT_TRUE(Provider->WaitForRequests(3, 15000)) << p.Out();
+    const auto home = RequestsFor("a.example,b.example");
+    ASSERT_EQ(home.size(), 2u) << p.Out();
+    EXPECT_EQ(home[1].Query.at("myip"), "203.0.113.7,2001:db8:1::20");
+    EXPECT_NE(p.Out().find("Network change on lan0"), std::string::npos) << p.Out();
+    p.Signal(SIGTERM);
+    EXPECT_EQ(p.Wait(), 0);
+    EXPECT_EQ(RequestsFor("a.example,b.example").size(), 2u) << "sent once";
 }
 
 } // namespace

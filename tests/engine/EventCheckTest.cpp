@@ -237,6 +237,7 @@ TEST_F(TEventCheckTest, ANewIPv6AddressIsSentAtOnce) {
     addresses[0].Address = *ParseIPv6("2001:db8:1::20");
     Monitor.Fire(TNetworkEvent::AddressAdded, "eth0");
     Loop.AdvanceSecs(1);
+    EXPECT_TRUE(Logged("Network change on eth0: checking the address now"));
     FinishRun();
     ASSERT_EQ(Updater.Started.size(), sent + 1);
     EXPECT_NE(Updater.URLs["Home"].find("myip=203.0.113.7,2001:db8:1::20&"), std::string::npos);
