@@ -77,6 +77,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             value(cl.GroupProfile);
         else if (arg == "--insecure")
             cl.GroupInsecure = true;
+        else if (arg == "--ipv6")
+            cl.GroupIPv6 = true;
+        else if (arg == "--ipv6-suffix")
+            value(cl.GroupIPv6Suffix);
         else if (IsSwitch(arg, "install"))
             cl.Command = TCommand::Install;
         else if (IsSwitch(arg, "uninstall"))
@@ -119,8 +123,10 @@ std::string UsageText() {
            "  hostaq --scramble                    reads a password from standard input and prints its\n"
            "                                       stored (scrambled) form\n"
            "  hostaq --group-add NAME --user USER --hosts A,B,... [--system hostaq|statdns|custom]\n"
-           "         [--profile FILE] [--insecure] [CONFIG]\n"
-           "                                       saves a group; the password is read from standard input\n"
+           "         [--profile FILE] [--insecure] [--ipv6 [--ipv6-suffix ::X]] [CONFIG]\n"
+           "                                       saves a group; the password is read from standard input;\n"
+           "                                       --ipv6 also keeps the AAAA records, the suffix names\n"
+           "                                       another host on this machine's /64\n"
            "  hostaq --status [--json] [CONFIG]    the groups, the current address, the next check and\n"
            "                                       the running monitor; --json prints one JSON object\n"
            "  hostaq install | uninstall           installs or removes the system service\n"

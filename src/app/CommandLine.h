@@ -32,6 +32,8 @@ struct TCommandLine {
     std::string GroupSystem = "hostaq";  // --system
     std::string GroupProfile;            // --profile FILE
     bool GroupInsecure = false;          // --insecure
+    bool GroupIPv6 = false;              // --ipv6
+    std::string GroupIPv6Suffix;         // --ipv6-suffix ::X
     std::vector<std::string> ConfigArgs; // what the configuration search looks at
     std::string Error;                   // not empty when the line could not be understood
 };

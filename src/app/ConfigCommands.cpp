@@ -8,10 +8,12 @@
 #include "config/Messages.h"
 #include "config/ProviderConstants.h"
 #include "config/Scramble.h"
+#include "config/Text.h"
 #include "config/Version.h"
 #include "engine/Engine.h"
 #include "engine/PollEventLoop.h"
 #include "groups/DynAcc.h"
+#include "ipdetect/IPv6Choice.h"
 #include "log/Log.h"
 
 #include <algorithm>
@@ -31,6 +33,7 @@ constexpr int MsgGroupNameTaken = 10122;
 constexpr int MsgTooManyHosts = 10435;
 constexpr int MsgOnlyFirstHosts = 10436;
 constexpr int MsgEnterProfileFile = 10251;
+constexpr int MsgIPv6SuffixInvalid = 10712;
 
 // The editor's messages break lines with CR; on a terminal that is a line feed.
 std::string ForTerminal(std::string text) {
@@ -104,6 +107,12 @@ int RunGroupAdd(const TCommandLine& cl, std::istream& in, std::ostream& out, std
         return refuse(why);
     if (IniSectionExists(path, name) || SplitNameTaken(path, name))
         return refuse(FormatMsg(MsgGroupNameTaken, {name}));
+    if (!cl.GroupIPv6Suffix.empty() && !cl.GroupIPv6) {
+        err << "hostaq: --ipv6-suffix needs --ipv6\n";
+        return ExitUsage;
+    }
+    if (!IsValidIPv6Suffix(cl.GroupIPv6Suffix))
+        return refuse(FormatMsg(MsgIPv6SuffixInvalid, {cl.GroupIPv6Suffix}));
     if (cl.GroupUser.empty())
         return refuse(FormatMsg(MsgUserNameNeeded, {"\r"}));
     if (password.empty())
@@ -143,6 +152,8 @@ int RunGroupAdd(const TCommandLine& cl, std::istream& in, std::ostream& out, std
     group.Provider = provider;
     group.Profile = profile;
     group.Secure = !cl.GroupInsecure;
+    group.IPv6 = cl.GroupIPv6;
+    group.IPv6Suffix = TrimBlanks(cl.GroupIPv6Suffix);
     group.NumOfHosts = static_cast<int>(hosts.size());
     std::copy(hosts.begin(), hosts.end(), group.Hosts.begin());
     if (!SaveGroup(path, name, group))

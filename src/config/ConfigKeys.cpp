@@ -24,10 +24,33 @@ int DefaultInt(const TConfigKey& key) {
 const std::vector<const TConfigKey*>& AllConfigKeys() {
     static const std::vector<const TConfigKey*> all = {
 #define X(Name, Section, Key, Type, Default, Owner) &Keys::Name,
+#define G(Name, Key, Type, Default, Owner)
 #include "config/ConfigKeys.def"
+#undef G
 #undef X
     };
     return all;
+}
+
+const std::vector<const TGroupKey*>& AllGroupKeys() {
+    static const std::vector<const TGroupKey*> all = {
+#define X(Name, Section, Key, Type, Default, Owner)
+#define G(Name, Key, Type, Default, Owner) &Keys::Name,
+#include "config/ConfigKeys.def"
+#undef G
+#undef X
+    };
+    return all;
+}
+
+std::string ReadGroupString(const std::string& path, const std::string& group, const TGroupKey& key) {
+    return IniReadString(path, group, key.Key, key.Default);
+}
+
+bool ReadGroupBool(const std::string& path, const std::string& group, const TGroupKey& key) {
+    int def = 0;
+    ParseIniInteger(key.Default, def);
+    return ReadBoolChecked(path, group, key.Key, def != 0);
 }
 
 int ReadIntegerChecked(const std::string& path, const std::string& section, const std::string& key, int def) {

@@ -20,15 +20,32 @@ struct TConfigKey {
     const char* Owner;
 };
 
+// One key of every group's section (the section is the group's name).
+struct TGroupKey {
+    const char* Key;
+    TKeyType Type;
+    const char* Default;
+    const char* Owner;
+};
+
 namespace Keys {
 #define X(Name, Section, Key, Type, Default, Owner)                                                          \
     inline constexpr TConfigKey Name{Section, Key, TKeyType::Type, Default, Owner};
+#define G(Name, Key, Type, Default, Owner)                                                                   \
+    inline constexpr TGroupKey Name{Key, TKeyType::Type, Default, Owner};
 #include "config/ConfigKeys.def"
+#undef G
 #undef X
 } // namespace Keys
 
 // Every key of the table, in table order.
 const std::vector<const TConfigKey*>& AllConfigKeys();
+// The group keys of the table, in table order.
+const std::vector<const TGroupKey*>& AllGroupKeys();
+
+// A group key of one group's section, with the key's default and the warning rule below.
+std::string ReadGroupString(const std::string& path, const std::string& group, const TGroupKey& key);
+bool ReadGroupBool(const std::string& path, const std::string& group, const TGroupKey& key);
 
 // Typed accessors on the process-wide configuration file (ConfigPath()), or on the given path.
 // Each reads the file at the moment of the call. A stored value that does not parse reads as the

@@ -37,6 +37,9 @@ constexpr const char* TextUsername = "Username:";
 constexpr const char* TextAboutComputer = "About the computer";
 constexpr const char* TextLoginUsername = "Login username:";
 constexpr const char* TextDetectedAddresses = "Detected IP address(es):";
+constexpr const char* TextIPv6Source = "IPv6 address source:";
+constexpr const char* TextIPv6Group = "IPv6 (AAAA) address sent:";
+constexpr const char* TextIPv6Suffix = "IPv6 suffix:";
 constexpr const char* TextClosingNotice = "End of configuration information. Passwords are never part of it.";
 constexpr const char* DumpTimeFormat = "MM/dd/yyyy HH:mm:ss";
 
@@ -79,6 +82,17 @@ std::vector<std::string> BuildConfigDump(const TDumpInput& in) {
         if (!entry.empty())
             out.push_back(tab2 + entry);
     }
+    if (in.IPv6InUse) {
+        std::string source = ReadString(in.ConfigPath, Keys::IPv6Source);
+        const std::string where = Trim(ReadString(in.ConfigPath, Keys::IPv6Interface));
+        if (source == "page")
+            source += " " + ReadString(in.ConfigPath, Keys::IPv6CheckPage);
+        else if (source == "interface" && !where.empty())
+            source += " " + where;
+        if (ReadBool(in.ConfigPath, Keys::IPv6AllowTemporary))
+            source += ", temporary addresses allowed";
+        out.push_back(tab + TextIPv6Source + " " + source);
+    }
     out.push_back(tab + TextCheckingInterval + " " + in.CheckingInterval);
     out.push_back(tab + Msg(MsgUpdatedIP) + " " + in.UpdatedAddress);
     const auto checked = ReadStampChecked(in.ConfigPath, Keys::LastChecked.Section, Keys::LastChecked.Key);
@@ -109,6 +123,12 @@ std::vector<std::string> BuildConfigDump(const TDumpInput& in) {
         out.push_back(tab2 + TextUsername + " " + group.UserID);
         out.push_back(tab2 + Msg(MsgLastUpdated) + " " +
                       LongTimeAgo(ReadGroupLastUpdate(in.ConfigPath, name), in.Now));
+        if (group.IPv6) {
+            const std::string sent = ReadGroupIP6(in.ConfigPath, name);
+            out.push_back(tab2 + TextIPv6Group + " " + (sent.empty() ? Msg(MsgNoIPv6Address) : sent));
+            if (!group.IPv6Suffix.empty())
+                out.push_back(tab2 + TextIPv6Suffix + " " + group.IPv6Suffix);
+        }
         out.push_back(FormatText("%s%s %d", {tab2, Msg(MsgTotalHosts), std::to_string(group.NumOfHosts)}));
         for (int i = 0; i < group.NumOfHosts && i < MaxHostsPerGroup; ++i) {
             const std::string& host = group.Hosts[static_cast<std::size_t>(i)];

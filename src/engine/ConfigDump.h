@@ -15,8 +15,9 @@ struct TDumpInput {
     bool UseManualIP = false;
     std::string LocalList;
     std::string CheckingInterval; // the Info value
-    std::string UpdatedAddress;
+    std::string UpdatedAddress;   // with the IPv6 address beside it while a group keeps AAAA records
     std::string CurrentAddress;
+    bool IPv6InUse = false; // a group keeps AAAA records: the IPv6 source is shown
     bool AutoCheck = false;
     int ForceUpdateDays = 25;
     std::string LastUpdated;     // the Info value

@@ -5,6 +5,7 @@
 #include "groups/HostaqUpdate.h"
 #include "groups/UpdateReport.h"
 #include "ipdetect/FindIPProxy.h"
+#include "ipdetect/NetlinkAddresses.h"
 #include "net/MailReport.h"
 
 #include <arpa/inet.h>
@@ -135,6 +136,7 @@ TEngineServices DefaultEngineServices() {
     s.NetworkMonitor = &networkMonitor;
     s.Resolve = ResolveIPv4;
     s.TrimWorkingSet = TrimWorkingSet;
+    s.IPv6Addresses = [](std::string* error) { return ReadIPv6Addresses(error); };
     return s;
 }
 

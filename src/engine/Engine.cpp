@@ -30,6 +30,7 @@ TEngine::TEngine(TEventLoop& loop, TPresenter& presenter, const TEngineServices&
     fill(services_.NetworkMonitor, defaults.NetworkMonitor);
     fill(services_.Resolve, defaults.Resolve);
     fill(services_.TrimWorkingSet, defaults.TrimWorkingSet);
+    fill(services_.IPv6Addresses, defaults.IPv6Addresses);
 
     const TDateTime now = Now();
     nextCheckTime_ = now.AddDays(365);

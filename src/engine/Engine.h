@@ -7,6 +7,7 @@
 #include "engine/Presenter.h"
 #include "engine/ProgramList.h"
 #include "groups/DynAcc.h"
+#include "groups/UpdateDecision.h"
 
 #include <functional>
 #include <memory>
@@ -156,7 +157,8 @@ public:
 
     // ---- state
     TCycleState CycleState() const { return cycleState_; }
-    TAddressState AddressState() const { return addressState_; }
+    // A check is in progress until the IPv6 check page has been read too.
+    TAddressState AddressState() const { return ipv6CheckPending_ ? AddressChecking : addressState_; }
     bool EngineBusy() const { return engineBusy_; }
     const std::string& CurrentAddress() const { return currentAddress_; }
     const std::string& UpdatedAddress() const { return updatedAddress_; }
@@ -179,6 +181,19 @@ public:
     bool ForcedRun() const { return forcedRun_; }
     bool OfflineRun() const { return offlineRun_; }
     UpdateResultClass LastRunClass() const { return lastRunClass_; }
+
+    // ---- IPv6 (groups that keep AAAA records)
+    // Some group keeps AAAA records: the IPv6 address is checked and shown.
+    bool IPv6InUse() const { return !ipv6Groups_.empty(); }
+    // The machine's public IPv6 address of the last check; empty when none was found.
+    const std::string& CurrentAddress6() const { return currentAddress6_; }
+    // The IPv6 address last sent (the first group that keeps AAAA records).
+    const std::string& UpdatedAddress6() const { return updatedAddress6_; }
+    // The address each such group sends (its suffix applied); groups without one are left out.
+    TGroupAddresses6 GroupAddresses6() const;
+    // "203.0.113.7, 2001:db8::10" while a group keeps AAAA records, else the IPv4 address.
+    std::string CurrentAddressText() const;
+    std::string UpdatedAddressText() const;
     // Mails handed to the mailer whose outcome has not arrived yet, and a report waiting for them.
     int MailsPending() const { return mailsPending_ + (mailQueued_ ? 1 : 0); }
 
@@ -227,6 +242,10 @@ private:
     std::string NextForceText() const;
     std::string IntervalText() const;
     int ListCount(bool connected) const;
+    void LoadIPv6Groups();
+    void CheckIPv6Address();
+    void IPv6CheckDone(const std::string& address, const std::string& note);
+    std::string AddressText(const std::string& address, const std::string& address6) const;
     void LoadEventCheck();
     void StopNetworkMonitor();
     bool EventCheckWanted() const;
@@ -254,6 +273,13 @@ private:
     std::string shownUpdatedAddress_; // the updated-address field of the window
     bool updatedAddressChanged_ = false;
     bool newAddressSeen_ = false;
+
+    // IPv6.
+    std::vector<std::string> ipv6Groups_; // groups that keep AAAA records
+    std::string currentAddress6_;
+    std::string updatedAddress6_;
+    bool ipv6CheckPending_ = false; // the IPv6 check page is being read
+    bool ipv6MissingLogged_ = false;
 
     std::vector<std::string> groupNames_;
     TGroupCounts groupCounts_; // as of the last load: groups change only through their editors

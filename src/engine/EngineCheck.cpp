@@ -41,7 +41,7 @@ private:
 } // namespace
 
 void TEngine::Heartbeat() {
-    if (groupNames_.empty() || addressState_ == AddressChecking || cycleState_ != CycleIdle || engineBusy_)
+    if (groupNames_.empty() || AddressState() == AddressChecking || cycleState_ != CycleIdle || engineBusy_)
         return;
     if (reloadPending_) {
         Reload();
@@ -137,8 +137,8 @@ void TEngine::ProcessCheckResult(bool forceRun) {
         StartForcedRun();
         return;
     }
-    const TUpdateDue due =
-        AnyGroupNeedsUpdate(ConfigPath(), currentAddress_, updatedAddress_, groupNames_, useManualIP_);
+    const TUpdateDue due = AnyGroupNeedsUpdate(ConfigPath(), currentAddress_, updatedAddress_, groupNames_,
+                                               useManualIP_, GroupAddresses6());
     if (due.Due) {
         AddLog(LogWarning, due.Reason, due.Fields);
         cycleState_ = CycleUpdating;
@@ -201,6 +201,7 @@ bool TEngine::CurrentAddressRefused() const {
 void TEngine::CheckAddress() {
     addressState_ = AddressChecking;
     checkFailed_ = false;
+    CheckIPv6Address();
     if (ReadBool(Keys::UseLanIP)) {
         localList_ = "127.0.0.1";
         currentAddress_ = FirstHostAddress();
@@ -275,7 +276,7 @@ void TEngine::WebCheckDone(const std::string& address, const std::string& failur
                FormatText(TextCheckFailed,
                           {ReadString(Keys::ServerIP), failure.empty() ? TextNoAddressShown : failure}),
                {TLogEvent::CheckFailed, "", "", currentAddress_, failure});
-        presenter_.ShowCurrentAddress(currentAddress_);
+        presenter_.ShowCurrentAddress(CurrentAddressText());
         WriteStamp(Keys::LastChecked, Now());
         return;
     }
@@ -286,7 +287,7 @@ void TEngine::WebCheckDone(const std::string& address, const std::string& failur
 }
 
 void TEngine::SaveAddress() {
-    presenter_.ShowCurrentAddress(currentAddress_);
+    presenter_.ShowCurrentAddress(CurrentAddressText());
     WriteString(Keys::CurrentIP, currentAddress_);
     WriteStamp(Keys::LastChecked, Now());
 }
@@ -295,7 +296,7 @@ void TEngine::RereadLocalAddress() {
     if (useManualIP_)
         return;
     currentAddress_ = LocalPublicAddress(localList_);
-    presenter_.ShowCurrentAddress(currentAddress_);
+    presenter_.ShowCurrentAddress(CurrentAddressText());
 }
 
 void TEngine::EndPendingCheck() {

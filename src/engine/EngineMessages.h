@@ -76,6 +76,18 @@ inline constexpr int MsgNetworkChangeOn = 10660; // "Network change on %s: check
 inline constexpr int MsgNetworkChange = 10661;   // the same without an interface name
 inline constexpr int MsgResumeCheck = 10662;     // "Resume from sleep: checking the address now"
 
+// IPv6 (AAAA records).
+inline constexpr int MsgNoIPv6Address = 10700;       // "no IPv6 address"
+inline constexpr int MsgIPv6Missing = 10703;         // "No public IPv6 address (%s): ..."
+inline constexpr int MsgIPv6Current = 10704;         // "Current IPv6 address: %s"
+inline constexpr int MsgIPv6CurrentOn = 10705;       // "Current IPv6 address: %s (%s)"
+inline constexpr int MsgIPv6ManualNotPublic = 10706; // why no address: the manual one
+inline constexpr int MsgIPv6NoCheckPage = 10707;
+inline constexpr int MsgIPv6NoneOnInterface = 10708;
+inline constexpr int MsgIPv6NoneOnMachine = 10709;
+inline constexpr int MsgIPv6SuffixBad = 10710;
+inline constexpr int MsgIPv6SourceUnknown = 10711;
+
 // Texts of this program beside the message table.
 inline constexpr const char* TextCheckFailed = "The IP address check of %s failed: %s";
 inline constexpr const char* TextNoAddressShown = "the page shows no IP address";

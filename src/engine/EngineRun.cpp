@@ -63,7 +63,12 @@ void TEngine::StartUpdateRun() {
     AddLog(LogProcess, Msg(MsgUpdateStarts));
 
     controllers_.clear();
-    UpdateReport().Start(ReportStartText(Now(), updatedAddress_, currentAddress_, useManualIP_));
+    const TGroupAddresses6 addresses6 = offlineRun_ ? TGroupAddresses6() : GroupAddresses6();
+    const std::string none6 = Msg(MsgNoIPv6Address);
+    UpdateReport().Start(
+        ReportStartText(Now(), updatedAddress_, currentAddress_, useManualIP_,
+                        updatedAddress6_.empty() ? none6 : updatedAddress6_,
+                        IPv6InUse() ? (currentAddress6_.empty() ? none6 : currentAddress6_) : std::string()));
     animFrame_ = 0;
     TimerUpdateAnim.SetEnabled(true);
     TimerUpdate.SetEnabled(false);
@@ -74,12 +79,14 @@ void TEngine::StartUpdateRun() {
     for (std::size_t i = 0; i < groupNames_.size(); ++i) {
         TController& c = controllers_[i];
         c.GroupName = groupNames_[i];
-        const TUpdateDecision decision =
-            NeedsUpdate(path, c.GroupName, currentAddress_, forceUpdateDays_, offlineRun_, forcedRun_);
+        const auto found6 = addresses6.find(c.GroupName);
+        const std::string address6 = found6 == addresses6.end() ? std::string() : found6->second;
+        const TUpdateDecision decision = NeedsUpdate(path, c.GroupName, currentAddress_, forceUpdateDays_,
+                                                     offlineRun_, forcedRun_, address6);
         c.Result = decision.Code;
         if (decision.Send) {
             const TUpdateRequest request =
-                BuildUpdateURL(path, c.GroupName, currentAddress_, offlineAddress_, offlineRun_);
+                BuildUpdateURL(path, c.GroupName, currentAddress_, offlineAddress_, offlineRun_, address6);
             c.Update = services_.Updater->Start(c.GroupName, offlineRun_ ? offlineAddress_ : currentAddress_,
                                                 request);
             if (!c.Update)
@@ -111,6 +118,8 @@ void TEngine::FinishUpdateRun() {
     updatedAddress_ = offlineRun_ ? offlineAddress_ : currentAddress_;
 
     AddLog(LogProcess, Msg(MsgUpdateFinished));
+    // The groups stored the IPv6 address they sent.
+    LoadIPv6Groups();
     const std::string status = FormatMsg(MsgUpdateResult, {ResultClassText(worst)});
     int trayState = TrayNormal;
     int logKind = LogNormal;
@@ -126,8 +135,8 @@ void TEngine::FinishUpdateRun() {
     SetStatus(status, trayState, logKind);
 
     if (worst <= ClassWarning) {
-        presenter_.ShowUpdatedAddress(updatedAddress_);
         WriteString(Keys::UpdateIP, updatedAddress_);
+        presenter_.ShowUpdatedAddress(UpdatedAddressText());
         if (shownUpdatedAddress_ != updatedAddress_) {
             shownUpdatedAddress_ = updatedAddress_;
             updatedAddressChanged_ = true;

@@ -4,6 +4,7 @@
 #include "groups/UpdateResult.h"
 #include "groups/UpdateUrl.h"
 #include "ipdetect/CheckSettings.h"
+#include "ipdetect/IPv6Choice.h"
 
 #include <functional>
 #include <memory>
@@ -16,9 +17,9 @@ namespace hostaq {
 // engine holds one of each; production uses the defaults (DefaultEngineServices), tests and
 // the platform integration put their own in.
 
-// Fetches the check-ip page on a worker. onDone gets the address found, or an empty address and
-// why none was found (the failure may be empty when nothing more is known); then onEnd follows,
-// also when onDone was never called. Both run on the main thread.
+// Fetches the check-ip page on a worker (over IPv6 and for an IPv6 address when settings.IPv6). onDone gets
+// the address found, or an empty address and why none was found (the failure may be empty when nothing more
+// is known); then onEnd follows, also when onDone was never called. Both run on the main thread.
 class TWebChecker {
 public:
     using TDone = std::function<void(const std::string& address, const std::string& failure)>;
@@ -155,6 +156,8 @@ struct TEngineServices {
     std::function<std::string(const std::string& hostName)> Resolve;
     // Gives unused memory back to the system after a quiet check.
     std::function<void()> TrimWorkingSet;
+    // The IPv6 addresses of the interfaces (the kernel's list); on failure an empty list and why.
+    std::function<std::vector<TIPv6Candidate>(std::string* error)> IPv6Addresses;
 };
 
 // The production services: the network workers of the lower layers, fork/exec launching,

@@ -68,7 +68,7 @@ void TEngine::RequestStop() {
     // it. Cancelling ends the check that waits for the line.
     if (services_.Dialer->DialPending())
         services_.Dialer->CancelPendingDial();
-    if (cycleState_ != CycleUpdating && addressState_ != AddressChecking && !RunInProgress()) {
+    if (cycleState_ != CycleUpdating && AddressState() != AddressChecking && !RunInProgress()) {
         Stop(true);
         return;
     }
@@ -104,6 +104,7 @@ void TEngine::LoadGroupsAndConnection() {
     else
         connectionKind_ = ReadBool(Keys::UseProxy, false) ? ConnectionProxy : ConnectionLan;
     forceUpdateDays_ = ReadForceUpdateDays();
+    LoadIPv6Groups();
 }
 
 void TEngine::RefreshAll() {
@@ -111,7 +112,7 @@ void TEngine::RefreshAll() {
     ComputeLastUpdate();
     updatedAddress_ = ReadAddressChecked(Keys::UpdateIP, FirstHostAddress());
     shownUpdatedAddress_ = updatedAddress_;
-    presenter_.ShowUpdatedAddress(updatedAddress_);
+    presenter_.ShowUpdatedAddress(UpdatedAddressText());
     CheckAddress();
     presenter_.ShowInfo(InfoValues());
 }

@@ -41,6 +41,8 @@ void TEngine::RebuildTrayHint() {
     state.AddressState = addressState_;
     state.AutoCheck = autoCheck_;
     state.CurrentAddress = currentAddress_;
+    if (IPv6InUse())
+        state.CurrentAddress6 = currentAddress6_.empty() ? Msg(MsgNoIPv6Address) : currentAddress6_;
     state.LastUpdateTime = lastUpdateTime_;
     presenter_.SetTrayHint(BuildTrayHint(state, Now()));
     if (groupNames_.empty())
@@ -63,8 +65,8 @@ TInfoValues TEngine::InfoValues() const {
     v.CheckingInterval = IntervalText();
     v.LastUpdated = LongTimeAgo(lastUpdateTime_, Now());
     v.NextForceUpdate = NextForceText();
-    v.CurrentIP = currentAddress_;
-    v.UpdatedIP = updatedAddress_;
+    v.CurrentIP = CurrentAddressText();
+    v.UpdatedIP = UpdatedAddressText();
     return v;
 }
 
@@ -97,8 +99,9 @@ std::vector<std::string> TEngine::ConfigDumpLines() const {
     in.UseManualIP = useManualIP_;
     in.LocalList = localList_;
     in.CheckingInterval = v.CheckingInterval;
-    in.UpdatedAddress = updatedAddress_;
-    in.CurrentAddress = currentAddress_;
+    in.UpdatedAddress = UpdatedAddressText();
+    in.CurrentAddress = CurrentAddressText();
+    in.IPv6InUse = IPv6InUse();
     in.AutoCheck = autoCheck_;
     in.ForceUpdateDays = forceUpdateDays_;
     in.LastUpdated = v.LastUpdated;

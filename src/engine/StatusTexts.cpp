@@ -139,8 +139,11 @@ std::string BuildTrayHint(const THintState& state, const TDateTime& now) {
             std::string ago = ShortTimeAgo(state.LastUpdateTime, now);
             if (ago.empty())
                 ago = Msg(MsgCannotDetectLastUpdate);
-            return CutHint(FormatText("%s%sIP: %s%s%s %s",
-                                      {AppTitle, sep, state.CurrentAddress, sep, Msg(MsgUpdatedColon), ago}));
+            const std::string six = state.CurrentAddress6.empty()
+                                        ? std::string()
+                                        : FormatText("%sIPv6: %s", {sep, state.CurrentAddress6});
+            return CutHint(FormatText("%s%sIP: %s%s%s%s %s", {AppTitle, sep, state.CurrentAddress, six, sep,
+                                                              Msg(MsgUpdatedColon), ago}));
         }
     }
     return CutHint(FormatText("%s%s%s", {AppTitle, sep, word}));

@@ -45,6 +45,7 @@ struct THintState {
     int AddressState = 2;
     bool AutoCheck = false;
     std::string CurrentAddress;
+    std::string CurrentAddress6; // shown on a line of its own when not empty
     TDateTime LastUpdateTime;
 };
 // The tray hint of the state, cut to 255 characters.

@@ -42,6 +42,11 @@ void WriteGroup(TIniDocument& doc, const std::string& name, const TDynAcc& g) {
     doc.WriteBool(name, "BackupMX", g.BackupMX);
     doc.WriteBool(name, "Enable", g.Enable);
     doc.WriteBool(name, "Secure", g.Secure);
+    // A group that never asked for IPv6 is saved exactly as one of a program without it.
+    if (g.IPv6 || !g.IPv6Suffix.empty()) {
+        doc.WriteBool(name, Keys::GroupIPv6.Key, g.IPv6);
+        doc.WriteString(name, Keys::GroupIPv6Suffix.Key, g.IPv6Suffix);
+    }
 }
 
 } // namespace
@@ -84,6 +89,8 @@ void LoadGroup(const std::string& path, const std::string& name, TDynAcc& g) {
     g.BackupMX = ReadBoolChecked(path, name, "BackupMX", g.BackupMX);
     g.Enable = ReadBoolChecked(path, name, "Enable", g.Enable);
     g.Secure = ReadBoolChecked(path, name, "Secure", g.Secure);
+    g.IPv6 = ReadGroupBool(path, name, Keys::GroupIPv6);
+    g.IPv6Suffix = ReadGroupString(path, name, Keys::GroupIPv6Suffix);
 }
 
 void WriteGroupTo(TIniDocument& doc, const std::string& name, const TDynAcc& group) {
@@ -156,6 +163,10 @@ std::string ReadGroupIP(const std::string& path, const std::string& name) {
     return IniReadString(path, name, "IP", "");
 }
 
+std::string ReadGroupIP6(const std::string& path, const std::string& name) {
+    return ReadGroupString(path, name, Keys::GroupIP6);
+}
+
 int ReadGroupResult(const std::string& path, const std::string& name) {
     return ReadIntegerChecked(path, name, "UpdateResult", 0);
 }
@@ -188,6 +199,9 @@ bool IsGroupConfigKey(const std::string& name) {
         "MailEx",    "BackupMX", "Enable", "Secure",   "LastUpdate", "IP",       "UpdateResult", "ReturnStr"};
     for (const char* key : Fixed)
         if (strcasecmp(name.c_str(), key) == 0)
+            return true;
+    for (const TGroupKey* key : AllGroupKeys())
+        if (strcasecmp(name.c_str(), key->Key) == 0)
             return true;
     if (name.size() > 4 && strncasecmp(name.c_str(), "Host", 4) == 0) {
         int n = 0;

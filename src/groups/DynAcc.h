@@ -35,6 +35,10 @@ struct TDynAcc {
     bool BackupMX = false;
     bool Enable = true;
     bool Secure = true;
+    // Also keeps the hosts' AAAA records; the suffix ("::1234") replaces the low 64 bits of the
+    // machine's address, for a host behind this one on the same prefix.
+    bool IPv6 = false;
+    std::string IPv6Suffix;
 };
 
 void InitGroup(TDynAcc& group);
@@ -69,6 +73,8 @@ bool AnyGroup(const std::string& path);
 // group that never succeeded is never due for a forced update.
 TDateTime ReadGroupLastUpdate(const std::string& path, const std::string& name);
 std::string ReadGroupIP(const std::string& path, const std::string& name);
+// The IPv6 address last sent for the group (IP6), empty when none.
+std::string ReadGroupIP6(const std::string& path, const std::string& name);
 int ReadGroupResult(const std::string& path, const std::string& name);
 // A LastUpdate after now (the clock was set back) becomes now.
 void FixFutureLastUpdate(const std::string& path, const std::string& name);

@@ -82,4 +82,7 @@ inline constexpr int MsgGroupNameNeeded = 10098;
 // A stored scrambled password that does not unscramble.
 inline constexpr int MsgGroupPasswordDamaged = 10129;
 
+// IPv6 (AAAA records).
+inline constexpr int MsgIPv6Changes = 10701; // "IPv6 address of group %s changes (%s > %s [%s])"
+
 } // namespace hostaq

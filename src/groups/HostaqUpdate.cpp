@@ -1,6 +1,7 @@
 #include "groups/HostaqUpdate.h"
 
 #include "config/Clock.h"
+#include "config/ConfigKeys.h"
 #include "config/ConfigPath.h"
 #include "config/IniFile.h"
 #include "config/Messages.h"
@@ -66,6 +67,7 @@ void THostaqUpdate::StartUpdate(const std::string& address, const std::string& g
     Result = ClassNoError;
     Done = false;
     IP = address;
+    IP6 = request.IP6;
     GroupName = groupName;
     Worker = nullptr;
 
@@ -166,6 +168,8 @@ void THostaqUpdate::OnUpdateDone(const std::string& group, UpdateResultClass wor
         if (worst < ClassRetry) {
             doc.WriteString(group, "LastUpdate", EncodeStamp(Now()));
             doc.WriteString(group, "IP", IP);
+            if (!IP6.empty())
+                doc.WriteString(group, Keys::GroupIP6.Key, IP6);
         }
         doc.WriteInteger(group, "UpdateResult", worst);
         return true;

@@ -37,7 +37,8 @@ public:
 
     TVemoDynAccUpdate* Worker = nullptr; // not owned; null once the worker has reported its end
     std::string GroupName;
-    std::string IP; // the address sent
+    std::string IP;  // the address sent
+    std::string IP6; // the IPv6 address sent, empty when none
     UpdateResultClass Result = ClassNoError;
     bool Done = false;
 

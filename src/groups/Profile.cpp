@@ -98,14 +98,16 @@ std::string ExpandPlaceholders(const std::string& text,
 }
 
 std::string ExpandTemplate(const std::string& rawURL, const std::string& configPath,
-                           const std::string& groupName, bool offline, const std::string& address) {
+                           const std::string& groupName, bool offline, const std::string& address,
+                           const std::string& address6) {
     return ExpandPlaceholders(rawURL, [&](const std::string& placeholder) {
-        return PlaceholderValue(placeholder, configPath, groupName, offline, address);
+        return PlaceholderValue(placeholder, configPath, groupName, offline, address, address6);
     });
 }
 
 std::string PlaceholderValue(const std::string& placeholder, const std::string& configPath,
-                             const std::string& groupName, bool offline, const std::string& address) {
+                             const std::string& groupName, bool offline, const std::string& address,
+                             const std::string& address6) {
     const std::string name = UpperAscii(placeholder);
     if (name == "%USER%")
         return IniReadString(configPath, groupName, "UserID", "");
@@ -117,6 +119,8 @@ std::string PlaceholderValue(const std::string& placeholder, const std::string& 
         return GroupHosts(configPath, groupName);
     if (name == "%IP%")
         return address;
+    if (name == "%IP6%")
+        return address6;
     if (name == "%WILDCARD%")
         return ReadBoolChecked(configPath, groupName, "Wildcard", true) ? "ON" : "OFF";
     if (name == "%MX%") {

@@ -21,21 +21,24 @@ struct TProfileURL {
 TProfileURL BuildProfileURL(const std::string& configPath, const std::string& profilePath,
                             const std::string& groupName);
 
-// Replaces the placeholders (%USER%, %PASS%, %SYSTEM%, %HOST%, %IP%, %WILDCARD%, %MX%, %BACKMX%,
-// %OFFLINE%; names in any letter case, other names give nothing) in one scan from left to right.
+// Replaces the placeholders (%USER%, %PASS%, %SYSTEM%, %HOST%, %IP%, %IP6%, %WILDCARD%, %MX%,
+// %BACKMX%, %OFFLINE%; names in any letter case, other names give nothing) in one scan from left to right.
 // A "%" that is not followed by an upper-case letter stays; an unterminated placeholder ends the
 // result with "Error!". Nothing is percent-encoded.
 std::string ExpandTemplate(const std::string& rawURL, const std::string& configPath,
-                           const std::string& groupName, bool offline, const std::string& address);
+                           const std::string& groupName, bool offline, const std::string& address,
+                           const std::string& address6 = {});
 
 // The same scan with the values taken from lookup (called with the placeholder and its percent
 // signs, as written).
 std::string ExpandPlaceholders(const std::string& text,
                                const std::function<std::string(const std::string& placeholder)>& lookup);
 
-// The value of one placeholder, given with its percent signs; names compare upper-cased.
+// The value of one placeholder, given with its percent signs; names compare upper-cased. %IP6%
+// is the group's IPv6 address (empty when the group keeps no AAAA records or none is known).
 std::string PlaceholderValue(const std::string& placeholder, const std::string& configPath,
-                             const std::string& groupName, bool offline, const std::string& address);
+                             const std::string& groupName, bool offline, const std::string& address,
+                             const std::string& address6 = {});
 
 // The texts by which an answer line is recognised; an empty text never matches.
 struct TProfileResults {

@@ -24,8 +24,8 @@ bool Enabled(const std::string& path, const std::string& group) {
 } // namespace
 
 TUpdateDecision NeedsUpdate(const std::string& path, const std::string& groupName,
-                            const std::string& currentAddress, int forceUpdateDays, bool offline,
-                            bool forced) {
+                            const std::string& currentAddress, int forceUpdateDays, bool offline, bool forced,
+                            const std::string& address6) {
     if (offline || forced)
         return {true, ClassNoError};
     const bool enabled = Enabled(path, groupName);
@@ -45,6 +45,8 @@ TUpdateDecision NeedsUpdate(const std::string& path, const std::string& groupNam
     }
     if (currentAddress != ReadGroupIP(path, groupName))
         return {true, ClassNoError};
+    if (!address6.empty() && address6 != ReadGroupIP6(path, groupName))
+        return {true, ClassNoError};
     if (ReadGroupLastUpdate(path, groupName).AddDays(forceUpdateDays) <= Now()) {
         AddLog(LogNormal, FormatMsg(MsgGroupForced, {groupName}));
         return {true, ClassNoError};
@@ -57,7 +59,7 @@ TUpdateDecision NeedsUpdate(const std::string& path, const std::string& groupNam
 
 TUpdateDue AnyGroupNeedsUpdate(const std::string& path, const std::string& newAddress,
                                const std::string& lastAddress, const std::vector<std::string>& groupNames,
-                               bool manual) {
+                               bool manual, const TGroupAddresses6& addresses6) {
     if (newAddress != lastAddress) {
         const std::string mode = Msg(manual ? MsgModeManual : MsgModeAutomatic);
         return {true,
@@ -69,8 +71,19 @@ TUpdateDue AnyGroupNeedsUpdate(const std::string& path, const std::string& newAd
         const bool enabled = Enabled(path, group);
         if (enabled && NewConfig(path, group))
             return {true, Msg(MsgGroupsChanged), {}};
-        if (enabled && ReadGroupResult(path, group) != ClassBlocked && ReadGroupIP(path, group) != newAddress)
+        if (!enabled || ReadGroupResult(path, group) == ClassBlocked)
+            continue;
+        if (ReadGroupIP(path, group) != newAddress)
             return {true, Msg(MsgGroupNeedsUpdate), {}};
+        const auto ip6 = addresses6.find(group);
+        if (ip6 != addresses6.end() && !ip6->second.empty()) {
+            const std::string sent = ReadGroupIP6(path, group);
+            if (ip6->second != sent) {
+                const std::string mode = Msg(manual ? MsgModeManual : MsgModeAutomatic);
+                return {true, FormatMsg(MsgIPv6Changes, {group, sent, ip6->second, mode}),
+                        {TLogEvent::AddressChanged, group, "", ip6->second, ""}};
+            }
+        }
     }
     return {};
 }

@@ -3,6 +3,7 @@
 #include "groups/UpdateResult.h"
 #include "log/Log.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,15 @@ struct TUpdateDecision {
 // Decides for one group of a run, in group-list order. Forced and offline runs send every group.
 // Otherwise a changed configuration, a changed address or a due forced update sends it; a
 // disabled or blocked group is skipped. Logs the decision and adds skipped groups to the report.
+// address6 is the group's IPv6 address when it keeps AAAA records and one is known: an address
+// other than the group's IP6 sends it too.
 TUpdateDecision NeedsUpdate(const std::string& path, const std::string& groupName,
-                            const std::string& currentAddress, int forceUpdateDays, bool offline,
-                            bool forced);
+                            const std::string& currentAddress, int forceUpdateDays, bool offline, bool forced,
+                            const std::string& address6 = {});
+
+// The IPv6 address of each group that keeps AAAA records, by group name; a group without one
+// (IPv6 off, or no public IPv6 address known) is not in it.
+using TGroupAddresses6 = std::map<std::string, std::string>;
 
 struct TUpdateDue {
     bool Due = false;
@@ -29,10 +36,10 @@ struct TUpdateDue {
 };
 
 // Whether a check should start an update run: the address changed, or a group changed its
-// configuration or holds another address (blocked and disabled groups aside). Corrects future
-// LastUpdate stamps on the way. The forced-update interval is not looked at here.
+// configuration or holds another address, IPv4 or IPv6 (blocked and disabled groups aside).
+// Corrects future LastUpdate stamps on the way. The forced-update interval is not looked at here.
 TUpdateDue AnyGroupNeedsUpdate(const std::string& path, const std::string& newAddress,
                                const std::string& lastAddress, const std::vector<std::string>& groupNames,
-                               bool manual);
+                               bool manual, const TGroupAddresses6& addresses6 = {});
 
 } // namespace hostaq

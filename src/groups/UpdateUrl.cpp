@@ -46,8 +46,10 @@ std::string UrlHost(std::string_view url) {
 }
 
 TUpdateRequest BuildUpdateURL(const std::string& path, const std::string& groupName,
-                              const std::string& address, const std::string& offlineAddress, bool offline) {
+                              const std::string& address, const std::string& offlineAddress, bool offline,
+                              const std::string& address6) {
     TUpdateRequest req;
+    const std::string ip6 = offline ? std::string() : address6;
     // A hand-edited count above the record's capacity is read as 20, as the group editor would.
     const int hosts = std::min(ReadIntegerChecked(path, groupName, "NumOfHosts", 0), MaxHostsPerGroup);
     if (hosts < 1) {
@@ -76,7 +78,8 @@ TUpdateRequest BuildUpdateURL(const std::string& path, const std::string& groupN
         }
         // The profile's %IP% is the address this request sends: the offline address in an
         // offline run, as in the standard request.
-        req.URL = ExpandTemplate(p.URL, path, groupName, offline, offline ? offlineAddress : address);
+        req.URL = ExpandTemplate(p.URL, path, groupName, offline, offline ? offlineAddress : address, ip6);
+        req.IP6 = ip6;
         req.UserName = p.UserName;
         req.Password = p.Password;
         return req;
@@ -123,7 +126,11 @@ TUpdateRequest BuildUpdateURL(const std::string& path, const std::string& groupN
         return req;
     }
     url += list;
-    url += "&myip=" + (offline ? offlineAddress : address);
+    // Both addresses, comma-joined, as the dyndns2 convention has it.
+    std::string myip = offline ? offlineAddress : address;
+    if (!ip6.empty())
+        myip = myip.empty() ? ip6 : myip + "," + ip6;
+    url += "&myip=" + myip;
     url += ReadBoolChecked(path, groupName, "Wildcard", true) ? "&wildcard=ON" : "&wildcard=OFF";
     std::string mx = IniReadString(path, groupName, "MailEx", "");
     if (mx.empty())
@@ -134,6 +141,7 @@ TUpdateRequest BuildUpdateURL(const std::string& path, const std::string& groupN
     }
     url += offline ? "&offline=YES" : "&offline=NO";
     req.URL = std::move(url);
+    req.IP6 = ip6;
     return req;
 }
 

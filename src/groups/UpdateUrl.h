@@ -16,14 +16,19 @@ struct TUpdateRequest {
     std::string UserName;
     std::string Password; // plain
     TRequestLack Lack = TRequestLack::None;
+    std::string IP6; // the IPv6 address the request carries, empty when none
 };
 
 // The request of a group: its profile's request when it names a profile file, else the standard
 // request with the parameters system, hostname, myip, wildcard, mx and backmx (when a mail
 // exchanger is set) and offline, in this order, values as stored and not percent-encoded. The
 // login travels as Basic credentials, never in the URL.
+// address6 is the group's IPv6 address when it keeps AAAA records too (empty otherwise): myip
+// then carries both, comma-joined ("203.0.113.7,2001:db8::10"), or the IPv6 address alone when
+// no IPv4 address is given; a profile gets it as %IP6%. An offline run sends no IPv6 address.
 TUpdateRequest BuildUpdateURL(const std::string& path, const std::string& groupName,
-                              const std::string& address, const std::string& offlineAddress, bool offline);
+                              const std::string& address, const std::string& offlineAddress, bool offline,
+                              const std::string& address6 = {});
 
 // The standard update server: Options/UpdateHost ("host" or "host:port"), the built-in host by
 // default.

@@ -1,5 +1,7 @@
 #include "ipdetect/CheckPage.h"
 
+#include "ipdetect/IPv6Choice.h"
+
 namespace hostaq {
 
 namespace {
@@ -108,6 +110,36 @@ std::string ParseCheckPage(std::string_view page, const TAddressList& localList)
         return found.empty() || IsLocal(found, localList);
     });
     return found;
+}
+
+std::string ParseCheckPage6(std::string_view page) {
+    auto isRunChar = [](char c) {
+        return IsDigit(c) || c == ':' || c == '.' || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    };
+    std::size_t i = 0;
+    while (i < page.size()) {
+        if (!isRunChar(page[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < page.size() && isRunChar(page[end]))
+            ++end;
+        const std::string_view run = page.substr(i, end - i);
+        if (run.find(':') != std::string_view::npos) {
+            // A trailing "." ends a sentence, and a colon at either end belongs to a caption
+            // ("Address:2001:db8::5"), not to the address.
+            std::string_view text = run;
+            if (text.size() > 1 && text[0] == ':' && text[1] != ':')
+                text.remove_prefix(1);
+            while (!text.empty() && (text.back() == '.' || text.back() == ':'))
+                text.remove_suffix(1);
+            if (const auto bytes = ParseIPv6(text); bytes && IsGlobalUnicast(*bytes))
+                return FormatIPv6(*bytes);
+        }
+        i = end;
+    }
+    return {};
 }
 
 std::string ExtractAddress(std::string_view line, std::string_view localList) {

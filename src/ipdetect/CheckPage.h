@@ -27,6 +27,12 @@ std::string ExtractAddress(std::string_view line, const TAddressList& localList)
 // no line does, what the last line yielded (possibly empty, possibly local).
 std::string ParseCheckPage(std::string_view page, const TAddressList& localList);
 
+// The first public IPv6 address of a page (global unicast, IsPublicIPv6), in its canonical
+// form; empty when the page shows none. An address may stand in brackets or be followed by a
+// zone or prefix length ("2001:db8::5/64"); runs of hexadecimal digits, colons and dots are the
+// candidates, so an address inside HTML or after a caption is found.
+std::string ParseCheckPage6(std::string_view page);
+
 // The same on list text, for the main thread: unusable list lines are reported once each.
 std::string ExtractAddress(std::string_view line, std::string_view localList);
 std::string ParseCheckPage(std::string_view page, std::string_view localList);

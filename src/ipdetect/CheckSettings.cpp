@@ -48,6 +48,7 @@ void ApplyCheckSettings(TFindIPProxy& check, const TCheckSettings& settings) {
         check.ProxyPass = settings.ProxyPass;
     }
     check.VerifyCertificate = settings.VerifyCertificate;
+    check.IPv6 = settings.IPv6;
 }
 
 std::string DetectResultText(const std::string& address) {

@@ -17,6 +17,9 @@ struct TCheckSettings {
     std::string ProxyUser;
     std::string ProxyPass;
     bool VerifyCertificate = true;
+    // Reads the page over IPv6, directly (a proxy would show its own address), for an IPv6
+    // address.
+    bool IPv6 = false;
 };
 
 // The proxy fields of a check keep at most this many characters.

@@ -26,7 +26,9 @@ void TFindIPProxy::Start() {
     FoundIP.clear();
     Failure.clear();
     HTTP.UserAgent = UserAgent;
-    HTTP.ProxyHost = ProxyHost;
+    // Through a proxy the page would see the proxy's address, not this machine's.
+    HTTP.ProxyHost = IPv6 ? std::string() : ProxyHost;
+    HTTP.Sock.IPv6Only = IPv6;
     HTTP.ProxyPort = ProxyPort;
     HTTP.ProxyUser = ProxyUser;
     HTTP.ProxyPass = ProxyPass;
@@ -60,7 +62,7 @@ void TFindIPProxy::Deliver(const THttpResult& result) {
     const TAddressList list(LocalList);
     badLines_ = list.BadLines();
     if (result.Ok)
-        FoundIP = ParseCheckPage(HTTP.Document, list);
+        FoundIP = IPv6 ? ParseCheckPage6(HTTP.Document) : ParseCheckPage(HTTP.Document, list);
     Failure = FailureOf(result, HTTP.Document, FoundIP);
     doneDelivered_ = true;
     Synchronize([this] {

@@ -41,6 +41,9 @@ public:
     std::string ProxyPass;
     // Checks the certificate of an https page.
     bool VerifyCertificate = true;
+    // Reads the page over an IPv6 connection, without proxy, and takes the first public IPv6
+    // address it shows (the local list does not apply).
+    bool IPv6 = false;
 
     // Hides the worker's generic event: this one carries the address.
     TDoneEvent OnDone;

@@ -115,7 +115,7 @@ bool TTCPBlockSocket::Connect(const std::string& host, const std::string& port) 
 
 bool TTCPBlockSocket::ConnectDirect(const std::string& host, const std::string& port) {
     addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
+    hints.ai_family = IPv6Only ? AF_INET6 : AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* list = nullptr;

@@ -59,6 +59,8 @@ public:
 
     // Checks the server certificate and name in SSLDoConnect.
     bool VerifyCertificate = true;
+    // Connects over IPv6 only (a name without an IPv6 address fails as not found).
+    bool IPv6Only = false;
 
     // Resolves host (an IPv6 literal may keep its brackets) and connects; the operating system
     // bounds the connect time. Through the tunnel when HTTPTunnelIP is set. Closes an open

@@ -53,10 +53,12 @@ std::string MailSubject(const std::string& subject, const std::string& currentIP
 } // namespace
 
 std::string ReportStartText(const TDateTime& when, const std::string& updatedIP, const std::string& currentIP,
-                            bool manual) {
+                            bool manual, const std::string& updatedIP6, const std::string& currentIP6) {
     std::string text = FormatMsg(MsgReportStarts, {ReportDate(when), ReportTime(when), CrLf});
     text += FormatMsg(MsgReportAddress,
                       {updatedIP, currentIP, Msg(manual ? MsgReportModeManual : MsgReportModeAutomatic)});
+    if (!currentIP6.empty())
+        text += CrLf + FormatMsg(MsgReportAddress6, {updatedIP6, currentIP6});
     text += CrLf + Msg(MsgReportResults) + CrLf + CrLf + CrLf;
     return text;
 }

@@ -16,8 +16,11 @@ inline constexpr const char* DefaultMailSubject = "Update Result";
 // The head of the update report: "Update process starts on <date> at <time>", "IP address:
 // <updated> > <current> [automatic|manual]", "Update Result(s):" and two empty lines; date and
 // time in the Options/DateFormat and TimeFormat patterns.
+// When a group keeps AAAA records (currentIP6 not empty) a line "IPv6 address: %s > %s" follows
+// the address line.
 std::string ReportStartText(const TDateTime& when, const std::string& updatedIP, const std::string& currentIP,
-                            bool manual);
+                            bool manual, const std::string& updatedIP6 = {},
+                            const std::string& currentIP6 = {});
 // The tail: two line ends, "Update process ends on <date> at <time>", an empty line and the
 // signature ("-- " and the program's user agent).
 std::string ReportEndText(const TDateTime& when);

@@ -9,6 +9,7 @@ inline constexpr int MsgTestMailSent = 10282;        // "Test mail was sent succ
 inline constexpr int MsgReportStarts = 10283;        // "Update process starts on %s at %s%s"
 inline constexpr int MsgReportAddress = 10284;       // "IP address: %s > %s [%s]"
 inline constexpr int MsgReportResults = 10285;       // "Update Result(s):"
+inline constexpr int MsgReportAddress6 = 10702;      // "IPv6 address: %s > %s"
 inline constexpr int MsgReportEnds = 10286;          // "Update process ends on %s at %s"
 inline constexpr int MsgTestMailBody = 10287;        // "%s Email Test"
 inline constexpr int MsgMailNeedsUser = 10288;       // "Username is needed."

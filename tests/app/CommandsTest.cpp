@@ -59,6 +59,25 @@ TEST_F(TGroupAddTest, SavesTheGroupAsTheEditorWould) {
     EXPECT_EQ(ReadFileText(Ini).find("secret"), std::string::npos);
 }
 
+TEST_F(TGroupAddTest, IPv6AndItsSuffix) {
+    std::string err;
+    EXPECT_EQ(Add({"Nas", "--user", "joe", "--hosts", "nas.example", "--ipv6-suffix", "::12"}, "pw\n", &err),
+              2);
+    EXPECT_NE(err.find("--ipv6-suffix needs --ipv6"), std::string::npos) << err;
+    EXPECT_EQ(Add({"Nas", "--user", "joe", "--hosts", "nas.example", "--ipv6", "--ipv6-suffix", "1::12"},
+                  "pw\n", &err),
+              1);
+    EXPECT_NE(err.find("The IPv6 suffix \"1::12\" is not an interface identifier"), std::string::npos) << err;
+    EXPECT_FALSE(IniSectionExists(Ini, "Nas"));
+    ASSERT_EQ(
+        Add({"Nas", "--user", "joe", "--hosts", "nas.example", "--ipv6", "--ipv6-suffix", "::12"}, "pw\n"),
+        0);
+    TDynAcc g;
+    LoadGroup(Ini, "Nas", g);
+    EXPECT_TRUE(g.IPv6);
+    EXPECT_EQ(g.IPv6Suffix, "::12");
+}
+
 TEST_F(TGroupAddTest, RefusesWhatTheEditorRefusesWithItsMessages) {
     std::string err;
     EXPECT_EQ(Add({"Home", "--user", "joe", "--hosts", "a.example"}, "\n", &err), 1);

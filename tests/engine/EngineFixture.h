@@ -87,9 +87,9 @@ public:
     explicit TScriptedWebCheck(TEventLoop& loop) : loop_(loop) {}
     void Start(const TCheckSettings& settings, TDone onDone, std::function<void()> onEnd) override {
         ++Checks;
-        LastSettings = settings;
-        const std::string address = Address;
-        const std::string failure = Failure;
+        (settings.IPv6 ? LastSettings6 : LastSettings) = settings;
+        const std::string address = settings.IPv6 ? Address6 : Address;
+        const std::string failure = settings.IPv6 ? Failure6 : Failure;
         loop_.Post([address, failure, onDone, onEnd] {
             onDone(address, failure);
             onEnd();
@@ -98,8 +98,12 @@ public:
     // An empty address is a failed check, for the reason in Failure.
     std::string Address = "203.0.113.7";
     std::string Failure;
+    // The answer of the IPv6 check page.
+    std::string Address6;
+    std::string Failure6 = "the page shows no IP address";
     int Checks = 0;
     TCheckSettings LastSettings;
+    TCheckSettings LastSettings6; // of the IPv6 check page
 
 private:
     TEventLoop& loop_;
@@ -128,6 +132,7 @@ public:
         }
         update->Controller.GroupName = group;
         update->Controller.IP = address;
+        update->Controller.IP6 = request.IP6;
         auto answer = [this, update, group, address, request] {
             THostaqUpdate& c = update->Controller;
             if (Errors.count(group)) {

@@ -217,3 +217,32 @@ TEST_F(TEventCheckTest, AQuietTenMinutesCostsNoMoreChecksThanTheInterval) {
 
 } // namespace
 } // namespace hostaq::test
+
+namespace hostaq::test {
+namespace {
+
+// A new IPv6 address of a group that keeps AAAA records is sent at once, not at the next
+// check: the kernel's address event starts the check, whose interface list holds the new one.
+TEST_F(TEventCheckTest, ANewIPv6AddressIsSentAtOnce) {
+    TIPv6Candidate stable;
+    stable.Address = *ParseIPv6("2001:db8:1::10");
+    stable.Interface = "eth0";
+    std::vector<TIPv6Candidate> addresses{stable};
+    Services.IPv6Addresses = [&addresses](std::string*) { return addresses; };
+    StartQuiet();
+    Set("Home", "IPv6", "1");
+    Set("Home", "IP6", "2001:db8:1::10");
+    Engine->Reload();
+    const std::size_t sent = Updater.Started.size();
+    addresses[0].Address = *ParseIPv6("2001:db8:1::20");
+    Monitor.Fire(TNetworkEvent::AddressAdded, "eth0");
+    Loop.AdvanceSecs(1);
+    EXPECT_TRUE(Logged("Network change on eth0: checking the address now"));
+    FinishRun();
+    ASSERT_EQ(Updater.Started.size(), sent + 1);
+    EXPECT_NE(Updater.URLs["Home"].find("myip=203.0.113.7,2001:db8:1::20&"), std::string::npos);
+    EXPECT_EQ(Get("Home", "IP6"), "2001:db8:1::20");
+}
+
+} // namespace
+} // namespace hostaq::test

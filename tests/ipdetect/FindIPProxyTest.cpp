@@ -171,3 +171,33 @@ TEST_F(FindIPProxyTest, CertificateCheckFollowsTheConfiguration) {
 
 } // namespace
 } // namespace hostaq
+
+namespace hostaq {
+namespace {
+
+// The IPv6 check page: read over an IPv6 connection to a literal "[::1]:port", directly even
+// when a proxy is set, and only an IPv6 address of the page counts.
+TEST_F(FindIPProxyTest, TheIPv6PageIsReadOverIPv6ForAnIPv6Address) {
+    test::TCaptureServer page(nullptr, true);
+    const std::string body = "IPv4 203.0.113.7, IPv6 fe80::1 and 2001:db8:0:0::5\r\n";
+    page.Answer("HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+    TFindIPProxy* check = NewCheck(page.Url("/ip6", "http", "[::1]"));
+    check->IPv6 = true;
+    check->ProxyHost = "127.0.0.1";
+    check->ProxyPort = std::to_string(test::FreeLoopbackPort());
+    EXPECT_EQ(Run(check).Address, "2001:db8::5");
+    ASSERT_EQ(page.Requests().size(), 1u);
+    EXPECT_EQ(page.Requests()[0].rfind("GET /ip6 HTTP/1.0\r\n", 0), 0u) << page.Requests()[0];
+    EXPECT_NE(page.Requests()[0].find("\r\nHost: [::1]:"), std::string::npos);
+
+    // The IPv4 page of the same text gives its IPv4 address, as before.
+    auto four = CheckIpPage(body);
+    EXPECT_EQ(Run(NewCheck(four->Url("/ip"))).Address, "203.0.113.7");
+    // Over IPv6 only: a name or literal without an IPv6 address is no connection.
+    TFindIPProxy* v4only = NewCheck(four->Url("/ip"));
+    v4only->IPv6 = true;
+    EXPECT_EQ(Run(v4only).Address, "");
+}
+
+} // namespace
+} // namespace hostaq

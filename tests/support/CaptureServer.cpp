@@ -9,7 +9,8 @@
 
 namespace hostaq::test {
 
-TCaptureServer::TCaptureServer(SSL_CTX* tls) : server_([this](TServerConnection& c) { Handle(c); }, tls) {}
+TCaptureServer::TCaptureServer(SSL_CTX* tls, bool ipv6)
+    : server_([this](TServerConnection& c) { Handle(c); }, tls, ipv6) {}
 
 void TCaptureServer::Answer(TScriptedAnswer answer) {
     std::lock_guard lock(mutex_);

@@ -24,7 +24,8 @@ struct TScriptedAnswer {
 // one answer per request in order; when the script is used up, the last answer repeats.
 class TCaptureServer {
 public:
-    explicit TCaptureServer(SSL_CTX* tls = nullptr);
+    // With ipv6 it listens on ::1 (Url with host "[::1]").
+    explicit TCaptureServer(SSL_CTX* tls = nullptr, bool ipv6 = false);
 
     void Answer(TScriptedAnswer answer);
     void Answer(std::string bytes) { Answer(TScriptedAnswer{std::move(bytes)}); }

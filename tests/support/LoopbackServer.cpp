@@ -36,6 +36,26 @@ int ListenOnLoopback(int& port) {
     return fd;
 }
 
+int ListenOnLoopback6(int& port) {
+    int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        throw std::runtime_error("socket failed");
+    int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &one, sizeof one);
+    sockaddr_in6 addr{};
+    addr.sin6_family = AF_INET6;
+    addr.sin6_addr = in6addr_loopback;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 32) != 0) {
+        ::close(fd);
+        throw std::runtime_error("bind/listen on ::1 failed");
+    }
+    socklen_t len = sizeof addr;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    port = ntohs(addr.sin6_port);
+    return fd;
+}
+
 } // namespace
 
 bool TServerConnection::Read(std::string& out) {
@@ -129,11 +149,12 @@ void TServerConnection::Close() {
     ::shutdown(fd_, SHUT_WR);
 }
 
-TLoopbackServer::TLoopbackServer(THandler handler, SSL_CTX* tls) : handler_(std::move(handler)), tls_(tls) {
+TLoopbackServer::TLoopbackServer(THandler handler, SSL_CTX* tls, bool ipv6)
+    : handler_(std::move(handler)), tls_(tls) {
     std::signal(SIGPIPE, SIG_IGN);
     if (tls_)
         SSL_CTX_up_ref(tls_);
-    listenFd_ = ListenOnLoopback(port_);
+    listenFd_ = ipv6 ? ListenOnLoopback6(port_) : ListenOnLoopback(port_);
     if (::pipe2(wakePipe_, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
     acceptThread_ = std::thread([this] { AcceptLoop(); });

@@ -49,8 +49,8 @@ class TLoopbackServer {
 public:
     using THandler = std::function<void(TServerConnection&)>;
 
-    // tls may be null; the server takes its own reference.
-    explicit TLoopbackServer(THandler handler, SSL_CTX* tls = nullptr);
+    // tls may be null; the server takes its own reference. With ipv6 it listens on ::1 instead.
+    explicit TLoopbackServer(THandler handler, SSL_CTX* tls = nullptr, bool ipv6 = false);
     ~TLoopbackServer();
     TLoopbackServer(const TLoopbackServer&) = delete;
     TLoopbackServer& operator=(const TLoopbackServer&) = delete;

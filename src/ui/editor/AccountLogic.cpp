@@ -7,6 +7,7 @@
 #include "config/Text.h"
 #include "config/Version.h"
 #include "engine/ProgramList.h"
+#include "ipdetect/IPv6Choice.h"
 
 #include <algorithm>
 #include <array>
@@ -28,6 +29,7 @@ constexpr int MsgEnterProfileFile = 10251;
 constexpr int MsgTooManyHosts = 10435;
 constexpr int MsgOnlyFirstHosts = 10436;
 constexpr int MsgSplitWouldReplace = 10500;
+constexpr int MsgIPv6SuffixInvalid = 10712;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -85,6 +87,8 @@ TAccountValues LoadAccountValues(const std::string& path, const std::string& nam
     v.MailEx = group.MailEx;
     v.BackupMX = group.BackupMX;
     v.Secure = group.Secure;
+    v.IPv6 = group.IPv6;
+    v.IPv6Suffix = group.IPv6Suffix;
     return v;
 }
 
@@ -139,6 +143,9 @@ std::optional<TAccountProblem> ValidateAccount(const std::string& path, const st
         if (!SameText(written.first, openingName) && IniSectionExists(path, written.first))
             return TAccountProblem{10, FormatMsg(MsgSplitWouldReplace, {written.first, "\r"}),
                                    TAccountPage::Options, TAccountField::Name};
+    if (v.IPv6)
+        if (std::string problem = CheckIPv6Suffix(v.IPv6Suffix); !problem.empty())
+            return TAccountProblem{10, problem, TAccountPage::Options, TAccountField::IPv6Suffix};
     return std::nullopt;
 }
 
@@ -151,6 +158,16 @@ bool DownloadAllowed(const std::string& userName, const std::string& password, c
 
 bool ProfileControlsEnabled(const std::string& provider) {
     return Lower(TrimBlanks(provider)) != BuiltInProvider;
+}
+
+bool IPv6SuffixEnabled(const TAccountValues& values) {
+    return values.IPv6;
+}
+
+std::string CheckIPv6Suffix(const std::string& suffix) {
+    if (IsValidIPv6Suffix(suffix))
+        return {};
+    return FormatMsg(MsgIPv6SuffixInvalid, {CleanText(TrimBlanks(suffix))});
 }
 
 TGroupSavePlan PlanGroupSave(const std::string& name, const std::vector<THostRow>& rows,
@@ -213,6 +230,9 @@ TGroupSavePlan PlanAccountSave(const TAccountValues& v, bool providerEdition) {
     common.MailEx = v.MailEx;
     common.BackupMX = v.BackupMX;
     common.Secure = v.Secure;
+    common.IPv6 = v.IPv6;
+    // A suffix is kept only with the AAAA records it is for.
+    common.IPv6Suffix = v.IPv6 ? TrimBlanks(v.IPv6Suffix) : std::string();
     return PlanGroupSave(TrimBlanks(v.Name), v.Hosts, common);
 }
 

@@ -38,6 +38,8 @@ struct TAccountValues {
     bool Wildcard = true;
     bool BackupMX = false;
     bool Secure = true;
+    bool IPv6 = false; // also keeps the AAAA records
+    std::string IPv6Suffix;
     std::vector<THostRow> Hosts;
 };
 
@@ -46,7 +48,7 @@ struct TAccountValues {
 TAccountValues LoadAccountValues(const std::string& path, const std::string& name, bool providerEdition);
 
 enum class TAccountPage { Provider, Options };
-enum class TAccountField { Name, UserName, Password, Confirm, Profile, AddButton, MailEx };
+enum class TAccountField { Name, UserName, Password, Confirm, Profile, AddButton, MailEx, IPv6Suffix };
 
 // One failed check: its place in the order, the message, where the user is sent, and what the
 // check changes in the form.
@@ -72,6 +74,11 @@ bool DownloadAllowed(const std::string& userName, const std::string& password, c
                      const std::string& provider, bool providerEdition);
 // The profile path, its browse and edit buttons: only for a provider other than the built-in one.
 bool ProfileControlsEnabled(const std::string& provider);
+// The IPv6 suffix field: only while the group keeps AAAA records.
+bool IPv6SuffixEnabled(const TAccountValues& values);
+// Why an IPv6 suffix cannot be saved; empty when it can (an empty one, or an interface
+// identifier such as "::1234").
+std::string CheckIPv6Suffix(const std::string& suffix);
 
 // The groups one host list is saved as: the checked hosts split by system, at most 20 each, under
 // the name, "name (statdns)" and "name (custom)" as the combination requires.

@@ -40,6 +40,9 @@ namespace {
 constexpr int MsgWizardCaption = 10076;
 constexpr int MsgReplaceHosts = 10253;
 constexpr int MsgBusyDownloading = 10389;
+constexpr int MsgAlsoIPv6 = 10713;          // "Also update the IPv6 address (AAAA)"
+constexpr int MsgIPv6SuffixCaption = 10714; // "IPv6 s&uffix:"
+constexpr int MsgIPv6SuffixHint = 10715;
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -151,11 +154,20 @@ QWidget* TFormAccount::BuildOptionsPage() {
     backupMX_->setObjectName(QStringLiteral("CheckBoxAccFormBackupMX"));
     secure_ = new QCheckBox(MsgText(MsgEdSecure), options);
     secure_->setObjectName(QStringLiteral("CheckBoxSecure"));
+    ipv6_ = new QCheckBox(Q(Msg(MsgAlsoIPv6)), options);
+    ipv6_->setObjectName(QStringLiteral("CheckBoxIPv6"));
+    ipv6Suffix_ = new QLineEdit(options);
+    ipv6Suffix_->setObjectName(QStringLiteral("EditIPv6Suffix"));
+    ipv6Suffix_->setPlaceholderText(Q(Msg(MsgIPv6SuffixHint)));
+    labelIPv6Suffix_ = new QLabel(Q(Msg(MsgIPv6SuffixCaption)), options);
+    labelIPv6Suffix_->setBuddy(ipv6Suffix_);
     auto* optionsForm = new QFormLayout(options);
     optionsForm->addRow(wildcard_);
     optionsForm->addRow(MsgText(MsgEdMailExchanger), mailEx_);
     optionsForm->addRow(backupMX_);
     optionsForm->addRow(secure_);
+    optionsForm->addRow(ipv6_);
+    optionsForm->addRow(labelIPv6Suffix_, ipv6Suffix_);
 
     auto* group = new QGroupBox(MsgText(MsgEdGroup), page);
     group->setObjectName(QStringLiteral("GroupBoxGroup"));
@@ -195,7 +207,12 @@ QWidget* TFormAccount::BuildOptionsPage() {
 
     for (QCheckBox* box : {wildcard_, backupMX_, secure_})
         connect(box, &QCheckBox::toggled, this, &TFormAccount::SetModified);
-    for (QLineEdit* edit : {mailEx_, editName_, editCfgFile_})
+    connect(ipv6_, &QCheckBox::toggled, this, [this] {
+        if (!loading_)
+            SetModified();
+        UpdateEnabling();
+    });
+    for (QLineEdit* edit : {mailEx_, editName_, editCfgFile_, ipv6Suffix_})
         connect(edit, &QLineEdit::textChanged, this, [this] {
             if (!loading_)
                 SetModified();
@@ -227,6 +244,8 @@ void TFormAccount::Load() {
     mailEx_->setText(v.MailEx == NoMailExchanger ? QString() : Q(v.MailEx));
     backupMX_->setChecked(v.BackupMX);
     secure_->setChecked(v.Secure);
+    ipv6_->setChecked(v.IPv6);
+    ipv6Suffix_->setText(Q(v.IPv6Suffix));
     // The provider edition always works with the built-in provider and no profile.
     for (QWidget* w : std::initializer_list<QWidget*>{labelProvider_, provider_, labelProfile_, editCfgFile_,
                                                       buttonBrowse_, buttonEdit_})
@@ -248,12 +267,18 @@ TAccountValues TFormAccount::Values() const {
     v.Wildcard = wildcard_->isChecked();
     v.BackupMX = backupMX_->isChecked();
     v.Secure = secure_->isChecked();
+    v.IPv6 = ipv6_->isChecked();
+    v.IPv6Suffix = S(ipv6Suffix_->text());
     v.Hosts = hosts_->Rows();
     return v;
 }
 
 void TFormAccount::UpdateEnabling() {
     backupMX_->setEnabled(!mailEx_->text().trimmed().isEmpty());
+    TAccountValues ipv6;
+    ipv6.IPv6 = ipv6_->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{labelIPv6Suffix_, ipv6Suffix_})
+        w->setEnabled(IPv6SuffixEnabled(ipv6));
     if (!edition_) {
         const bool profile = ProfileControlsEnabled(S(provider_->currentText()));
         for (QWidget* w :
@@ -294,6 +319,9 @@ void TFormAccount::ShowProblem(const TAccountProblem& problem) {
         break;
     case TAccountField::MailEx:
         focus = mailEx_;
+        break;
+    case TAccountField::IPv6Suffix:
+        focus = ipv6Suffix_;
         break;
     }
     focus->setFocus();

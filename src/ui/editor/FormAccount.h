@@ -79,6 +79,9 @@ private:
     QLineEdit* mailEx_;
     QCheckBox* backupMX_;
     QCheckBox* secure_;
+    QCheckBox* ipv6_;
+    QLineEdit* ipv6Suffix_;
+    QLabel* labelIPv6Suffix_;
     QLineEdit* editName_;
     QComboBox* provider_;
     QLineEdit* editCfgFile_;

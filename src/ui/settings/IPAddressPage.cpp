@@ -13,9 +13,12 @@
 #include "ui/settings/SettingsUi.h"
 #include "ui/settings/WebCheck.h"
 
+#include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
@@ -67,6 +70,7 @@ TSettingsIPAddressPage::TSettingsIPAddressPage(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(choice);
     layout->addWidget(detectBox);
+    layout->addWidget(BuildIPv6Box());
     layout->addStretch(1);
 
     default_->setChecked(true);
@@ -79,15 +83,75 @@ TSettingsIPAddressPage::TSettingsIPAddressPage(QWidget* parent)
     UpdateEnabling();
 }
 
+QGroupBox* TSettingsIPAddressPage::BuildIPv6Box() {
+    auto* box = new QGroupBox(Caption(MsgIPv6Box), this);
+    box->setObjectName(QStringLiteral("GroupBoxIPv6"));
+    ipv6Interface_ = new QRadioButton(Caption(MsgIPv6Interface), box);
+    ipv6Interface_->setObjectName(QStringLiteral("RadioIPv6Interface"));
+    ipv6Page_ = new QRadioButton(Caption(MsgIPv6Page), box);
+    ipv6Page_->setObjectName(QStringLiteral("RadioIPv6Page"));
+    ipv6Manual_ = new QRadioButton(Caption(MsgIPv6Manual), box);
+    ipv6Manual_->setObjectName(QStringLiteral("RadioIPv6Manual"));
+    ipv6InterfaceName_ = new QLineEdit(box);
+    ipv6InterfaceName_->setObjectName(QStringLiteral("EditIPv6Interface"));
+    ipv6InterfaceName_->setPlaceholderText(Caption(MsgIPv6AnyInterface));
+    ipv6Temporary_ = new QCheckBox(Caption(MsgIPv6Temporary), box);
+    ipv6Temporary_->setObjectName(QStringLiteral("CheckBoxIPv6Temporary"));
+    ipv6CheckPage_ = new QLineEdit(box);
+    ipv6CheckPage_->setObjectName(QStringLiteral("EditIPv6CheckPage"));
+    ipv6CheckPage_->setPlaceholderText(QStringLiteral("https://"));
+    ipv6ManualIP_ = new QLineEdit(box);
+    ipv6ManualIP_->setObjectName(QStringLiteral("EditIPv6ManualIP"));
+    ipv6ManualIP_->setPlaceholderText(QStringLiteral("2001:db8::10"));
+    auto* grid = new QGridLayout(box);
+    grid->addWidget(ipv6Interface_, 0, 0);
+    grid->addWidget(ipv6InterfaceName_, 0, 1);
+    grid->addWidget(ipv6Temporary_, 1, 1);
+    grid->addWidget(ipv6Page_, 2, 0);
+    grid->addWidget(ipv6CheckPage_, 2, 1);
+    grid->addWidget(ipv6Manual_, 3, 0);
+    grid->addWidget(ipv6ManualIP_, 3, 1);
+    grid->setColumnStretch(1, 1);
+    ipv6Interface_->setChecked(true);
+    for (QRadioButton* radio : {ipv6Interface_, ipv6Page_, ipv6Manual_})
+        connect(radio, &QRadioButton::toggled, this, &TSettingsIPAddressPage::UpdateEnabling);
+    return box;
+}
+
+int TSettingsIPAddressPage::IPv6Source() const {
+    if (ipv6Page_->isChecked())
+        return TIPv6Values::SourcePage;
+    return ipv6Manual_->isChecked() ? TIPv6Values::SourceManual : TIPv6Values::SourceInterface;
+}
+
+QWidget* TSettingsIPAddressPage::IPv6Field() const {
+    return IPv6Source() == TIPv6Values::SourcePage ? ipv6CheckPage_ : ipv6ManualIP_;
+}
+
 void TSettingsIPAddressPage::Load(const TAddressValues& values) {
     working_ = values;
     (values.DefaultSetting ? default_ : manual_)->setChecked(true);
+    const TIPv6Values& six = values.IPv6;
+    (six.Source == TIPv6Values::SourcePage     ? ipv6Page_
+     : six.Source == TIPv6Values::SourceManual ? ipv6Manual_
+                                               : ipv6Interface_)
+        ->setChecked(true);
+    ipv6InterfaceName_->setText(QText(six.Interface));
+    ipv6Temporary_->setChecked(six.AllowTemporary);
+    ipv6CheckPage_->setText(QText(six.CheckPage));
+    ipv6ManualIP_->setText(QText(six.ManualIP));
     UpdateEnabling();
 }
 
 void TSettingsIPAddressPage::Store(TAddressValues& values) const {
     values = working_;
     values.DefaultSetting = default_->isChecked();
+    TIPv6Values& six = values.IPv6;
+    six.Source = IPv6Source();
+    six.Interface = StdText(ipv6InterfaceName_->text());
+    six.AllowTemporary = ipv6Temporary_->isChecked();
+    six.CheckPage = StdText(ipv6CheckPage_->text());
+    six.ManualIP = StdText(ipv6ManualIP_->text());
 }
 
 bool TSettingsIPAddressPage::Detecting() const {
@@ -96,6 +160,11 @@ bool TSettingsIPAddressPage::Detecting() const {
 
 void TSettingsIPAddressPage::UpdateEnabling() {
     configure_->setEnabled(SettingsEnabling(false, false, false, default_->isChecked()).Configure);
+    const TIPv6Enabling six = IPv6Enabling(IPv6Source());
+    ipv6InterfaceName_->setEnabled(six.Interface);
+    ipv6Temporary_->setEnabled(six.AllowTemporary);
+    ipv6CheckPage_->setEnabled(six.CheckPage);
+    ipv6ManualIP_->setEnabled(six.ManualIP);
 }
 
 TCheckSettings TSettingsIPAddressPage::CheckSettingsNow() const {

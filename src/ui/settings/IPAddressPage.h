@@ -5,7 +5,10 @@
 #include <QWidget>
 #include <functional>
 
+class QCheckBox;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
@@ -25,6 +28,8 @@ public:
     void Store(TAddressValues& values) const;
     const TAddressValues& Working() const { return working_; }
     bool Detecting() const;
+    // The IPv6 field the OK check sends the user to: the one of the chosen source.
+    QWidget* IPv6Field() const;
 
     // The Connection page's values, for the proxy of Detect My IP and of the Test of Configure.
     std::function<TConnectionValues()> ConnectionSource;
@@ -39,6 +44,8 @@ signals:
 
 private:
     void UpdateEnabling();
+    QGroupBox* BuildIPv6Box();
+    int IPv6Source() const;
     void DetectFinished(const QString& address);
     TCheckSettings CheckSettingsNow() const;
 
@@ -49,6 +56,14 @@ private:
     QPushButton* configure_;
     QPushButton* detect_;
     QLabel* result_;
+    // The IPv6 source.
+    QRadioButton* ipv6Interface_;
+    QRadioButton* ipv6Page_;
+    QRadioButton* ipv6Manual_;
+    QLineEdit* ipv6InterfaceName_;
+    QCheckBox* ipv6Temporary_;
+    QLineEdit* ipv6CheckPage_;
+    QLineEdit* ipv6ManualIP_;
 };
 
 } // namespace hostaq

@@ -123,8 +123,9 @@ void THostaqFormSetting::accept() {
         if (problem.ClearConfirm) {
             connection_->Field(problem.Field) ? connection_->ClearProxyConfirm() : dialer_->ClearConfirm();
         }
-        QWidget* field = problem.Page == PageConnection ? connection_->Field(problem.Field)
-                                                        : dialer_->Field(problem.Field);
+        QWidget* field = problem.Page == PageConnection  ? connection_->Field(problem.Field)
+                         : problem.Page == PageIPAddress ? address_->IPv6Field()
+                                                         : dialer_->Field(problem.Field);
         if (field)
             field->setFocus();
         return;

@@ -134,6 +134,7 @@ TSettingsValues LoadSettingsValues() {
     a.CustomPage = ReadString(Keys::CustomizedIPServer);
     a.DefaultLocalList = BuildLocalList();
     a.LocalList = LoadLocalList();
+    a.IPv6 = LoadIPv6Values();
     return v;
 }
 
@@ -171,6 +172,8 @@ TSettingsProblem CheckSettingsValues(const TSettingsValues& values, const std::s
         if (d.Password != d.Confirm)
             return problem(TSettingsProblem::DialConfirm, PageDialer, MsgDialConfirm, true);
     }
+    if (std::string why = CheckIPv6Values(values.Address.IPv6); !why.empty())
+        return TSettingsProblem{TSettingsProblem::IPv6Source, PageIPAddress, why, false};
     return {};
 }
 
@@ -215,6 +218,7 @@ void ApplySettingsValues(TIniDocument& doc, const TSettingsValues& values) {
     WritePassword(doc, Keys::ProxyPassword, c.ProxyPassword);
 
     WriteFlag(doc, Keys::DefIPSetting, a.DefaultSetting);
+    WriteIPv6Values(doc, a.IPv6);
 
     const TDialerValues& d = values.Dialer;
     Write(doc, Keys::DialDelay, d.DialDelay);

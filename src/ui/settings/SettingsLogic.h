@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/settings/IPv6Settings.h"
+
 #include <array>
 #include <functional>
 #include <optional>
@@ -45,6 +47,7 @@ struct TAddressValues {
     std::string CustomPage; // the customised page (Connection/CustomizedIPServer)
     std::string DefaultLocalList;
     std::string LocalList; // the current local list, lines joined by CR LF
+    TIPv6Values IPv6;      // the IPv6 source of the groups that keep AAAA records
 };
 
 struct TLoggingValues {
@@ -112,7 +115,8 @@ struct TSettingsProblem {
         DialAccount,
         DialUserName,
         DialPassword,
-        DialConfirm
+        DialConfirm,
+        IPv6Source
     };
     TField Field = None;
     TSettingsPage Page = PageGroups;

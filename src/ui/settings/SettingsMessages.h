@@ -136,4 +136,12 @@ inline constexpr int MsgPeriodicCheck = 10446;
 inline constexpr int MsgIconFile = 10447;
 inline constexpr int MsgBuiltInIcons = 10448;
 
+// The IPv6 source of the IP Address page.
+inline constexpr int MsgIPv6Box = 10718;
+inline constexpr int MsgIPv6Interface = 10719;
+inline constexpr int MsgIPv6AnyInterface = 10720;
+inline constexpr int MsgIPv6Temporary = 10721;
+inline constexpr int MsgIPv6Page = 10722;
+inline constexpr int MsgIPv6Manual = 10723;
+
 } // namespace hostaq

@@ -1,0 +1,178 @@
+#include "EngineFixture.h"
+
+#include "groups/UpdateReport.h"
+
+#include <algorithm>
+
+namespace hostaq::test {
+namespace {
+
+// Groups that also keep AAAA records, with the interface addresses given through the seam.
+class TIPv6Test : public TEngineFixture {
+protected:
+    TIPv6Test() {
+        Services.IPv6Addresses = [this](std::string* error) {
+            ++Queries;
+            if (error)
+                *error = QueryError;
+            return Addresses;
+        };
+    }
+    void AddIPv6Group(const std::string& name, const char* host, const std::string& suffix = {}) {
+        AddGroup(name, {host});
+        Set(name, "IPv6", "1");
+        if (!suffix.empty())
+            Set(name, "IPv6Suffix", suffix);
+    }
+    static TIPv6Candidate Candidate(const char* address, std::uint32_t flags = AddrPermanent) {
+        TIPv6Candidate c;
+        c.Address = *ParseIPv6(address);
+        c.Interface = "eth0";
+        c.Flags = flags;
+        return c;
+    }
+    int Count(const std::string& prefix) const {
+        const std::vector<std::string> texts = LogTexts();
+        return static_cast<int>(std::count_if(texts.begin(), texts.end(),
+                                              [&](const std::string& t) { return t.rfind(prefix, 0) == 0; }));
+    }
+
+    std::vector<TIPv6Candidate> Addresses{Candidate("fe80::1"), Candidate("2001:db8:1::10"),
+                                          Candidate("2001:db8:1::99", AddrTemporary)};
+    std::string QueryError;
+    int Queries = 0;
+};
+
+TEST_F(TIPv6Test, BothAddressesGoOutAndAChangedIPv6AddressAloneMakesAGroupDue) {
+    AddIPv6Group("Home", "a.example");
+    AddGroup("Plain", {"b.example"});
+    Start();
+    RunCheck();
+    EXPECT_NE(Updater.URLs["Home"].find("&myip=203.0.113.7,2001:db8:1::10&"), std::string::npos)
+        << Updater.URLs["Home"];
+    EXPECT_NE(Updater.URLs["Plain"].find("&myip=203.0.113.7&"), std::string::npos) << Updater.URLs["Plain"];
+    EXPECT_EQ(Get("Home", "IP6"), "2001:db8:1::10");
+    EXPECT_EQ(Get("Plain", "IP6"), "<none>");
+    EXPECT_TRUE(Logged("Current IPv6 address: 2001:db8:1::10 (eth0)"));
+    // Shown beside the IPv4 address everywhere.
+    EXPECT_EQ(Presenter.Info.CurrentIP, "203.0.113.7, 2001:db8:1::10");
+    EXPECT_EQ(Presenter.Info.UpdatedIP, "203.0.113.7, 2001:db8:1::10");
+    EXPECT_EQ(Presenter.CurrentField, "203.0.113.7, 2001:db8:1::10");
+    EXPECT_NE(UpdateReport().Text().find("IPv6 address: no IPv6 address > 2001:db8:1::10"), std::string::npos)
+        << UpdateReport().Text();
+    const std::vector<std::string> dump = Engine->ConfigDumpLines();
+    EXPECT_NE(std::find(dump.begin(), dump.end(), "\tIPv6 address source: interface"), dump.end());
+    EXPECT_NE(std::find(dump.begin(), dump.end(), "\t\tIPv6 (AAAA) address sent: 2001:db8:1::10"),
+              dump.end());
+
+    // Nothing changed: no run.
+    const std::size_t started = Updater.Started.size();
+    RunCheck();
+    EXPECT_EQ(Updater.Started.size(), started);
+    EXPECT_NE(Presenter.Hint.find("IP: 203.0.113.7\r\nIPv6: 2001:db8:1::10\r\n"), std::string::npos)
+        << Presenter.Hint;
+
+    // The IPv4 address stays, the IPv6 address changes: the IPv6 group alone is sent.
+    Addresses = {Candidate("2001:db8:1::20")};
+    RunCheck();
+    ASSERT_EQ(Updater.Started.size(), started + 1);
+    EXPECT_EQ(Updater.Started.back(), "Home");
+    EXPECT_TRUE(Logged("IPv6 address of group Home changes (2001:db8:1::10 > 2001:db8:1::20 [automatic])"));
+    EXPECT_EQ(Get("Home", "IP6"), "2001:db8:1::20");
+}
+
+TEST_F(TIPv6Test, WithoutAnAddressTheIPv4UpdateGoesAloneAndTheLogSaysWhyOnce) {
+    AddIPv6Group("Home", "a.example");
+    Addresses = {Candidate("fe80::1"), Candidate("fd00::1"), Candidate("2001:db8:1::5", AddrDeprecated)};
+    Start();
+    RunCheck();
+    EXPECT_NE(Updater.URLs["Home"].find("&myip=203.0.113.7&"), std::string::npos) << Updater.URLs["Home"];
+    EXPECT_EQ(Get("Home", "IP6"), "<none>");
+    RunCheck();
+    RunCheck();
+    EXPECT_EQ(Count("No public IPv6 address ("), 1);
+    EXPECT_TRUE(
+        Logged("No public IPv6 address (none of the interface addresses is a global, preferred address "
+               "of the kinds allowed): the IPv4 address is updated alone until one appears"));
+    EXPECT_EQ(Presenter.Info.CurrentIP, "203.0.113.7, no IPv6 address");
+    EXPECT_EQ(Updater.Started.size(), 1u);
+
+    // An address appears: sent at the next check although the IPv4 address did not change.
+    Addresses.push_back(Candidate("2001:db8:1::30"));
+    RunCheck();
+    ASSERT_EQ(Updater.Started.size(), 2u);
+    EXPECT_NE(Updater.URLs["Home"].find("&myip=203.0.113.7,2001:db8:1::30&"), std::string::npos);
+    // Gone again: said once more.
+    Addresses.pop_back();
+    RunCheck();
+    RunCheck();
+    EXPECT_EQ(Count("No public IPv6 address ("), 2);
+}
+
+TEST_F(TIPv6Test, SourcesAndSettingsOfTheIPv6Address) {
+    AddIPv6Group("Home", "a.example");
+    AddIPv6Group("Server", "nas.example", "::1234");
+    AddIPv6Group("Broken", "x.example", "1::1");
+    Set("IPv6Address", "Source", "manual");
+    Set("IPv6Address", "ManualIP", "2001:DB8:5::7");
+    Start();
+    RunCheck();
+    EXPECT_EQ(Queries, 0) << "the manual source asks no interface";
+    EXPECT_NE(Updater.URLs["Home"].find("myip=203.0.113.7,2001:db8:5::7&"), std::string::npos);
+    EXPECT_NE(Updater.URLs["Server"].find("myip=203.0.113.7,2001:db8:5::1234&"), std::string::npos);
+    // A suffix that is no interface identifier sends no IPv6 address for its group.
+    EXPECT_NE(Updater.URLs["Broken"].find("myip=203.0.113.7&"), std::string::npos);
+    EXPECT_EQ(std::count_if(
+                  Warnings.begin(), Warnings.end(),
+                  [](const std::string& w) { return w.find("IPv6 suffix \"1::1\"") != std::string::npos; }),
+              1);
+
+    // The check page over IPv6.
+    Set("IPv6Address", "Source", "page");
+    Set("IPv6Address", "CheckPage", "http://[::1]:1/");
+    WebCheck.Address6 = "2001:db8:6::1";
+    const int checks = WebCheck.Checks;
+    RunCheck();
+    EXPECT_EQ(WebCheck.Checks, checks + 2) << "the IPv4 page and the IPv6 page";
+    EXPECT_TRUE(WebCheck.LastSettings6.IPv6);
+    EXPECT_EQ(WebCheck.LastSettings6.ServerURL, "http://[::1]:1/");
+    EXPECT_EQ(WebCheck.LastSettings6.ProxyHost, "") << "a proxy would show its own address";
+    EXPECT_NE(Updater.URLs["Home"].find("myip=203.0.113.7,2001:db8:6::1&"), std::string::npos);
+
+    // A page that shows none: the reason names the page.
+    WebCheck.Address6.clear();
+    RunCheck();
+    EXPECT_TRUE(
+        Logged("No public IPv6 address (The IP address check of http://[::1]:1/ failed: the page shows no "
+               "IP address): the IPv4 address is updated alone until one appears"));
+
+    // The interface source with a filter and temporary addresses allowed.
+    Set("IPv6Address", "Source", "interface");
+    Set("IPv6Address", "Interface", "wlan0");
+    Set("IPv6Address", "AllowTemporary", "1");
+    TIPv6Candidate wireless = Candidate("2001:db8:7::99", AddrTemporary);
+    wireless.Interface = "wlan0";
+    Addresses.push_back(wireless);
+    RunCheck();
+    EXPECT_TRUE(Logged("Current IPv6 address: 2001:db8:7::99 (wlan0)"));
+    EXPECT_NE(Updater.URLs["Home"].find("myip=203.0.113.7,2001:db8:7::99&"), std::string::npos);
+}
+
+// Without a group that keeps AAAA records nothing of this runs: no interface query, no page,
+// no text.
+TEST_F(TIPv6Test, GroupsWithoutIPv6NeverLookForIt) {
+    AddGroup("Plain", {"b.example"});
+    Set("IPv6Address", "Source", "page");
+    Set("IPv6Address", "CheckPage", "http://[::1]:1/");
+    Start();
+    RunCheck();
+    RunCheck();
+    EXPECT_EQ(Queries, 0);
+    EXPECT_EQ(WebCheck.LastSettings6.ServerURL, "");
+    EXPECT_EQ(Presenter.Info.CurrentIP, "203.0.113.7");
+    EXPECT_EQ(Presenter.Hint.find("IPv6"), std::string::npos);
+    EXPECT_EQ(UpdateReport().Text().find("IPv6"), std::string::npos);
+}
+
+} // namespace
+} // namespace hostaq::test
