@@ -79,6 +79,8 @@ TGroupStatus ReadGroupStatus(const std::string& path, const std::string& name, c
             g.Hosts.push_back(host);
     }
     g.Address = ReadGroupIP(path, name);
+    g.IPv6 = ReadBoolChecked(path, name, "IPv6", false);
+    g.Address6 = ReadGroupIP6(path, name);
     g.LastUpdate = ReadStampChecked(path, name, "LastUpdate");
     g.Result = ReadGroupResult(path, name);
     g.Answer = IniReadString(path, name, "ReturnStr", "");
@@ -146,6 +148,8 @@ std::string StatusText(const TMonitorStatus& s) {
         out += "\nGroup " + g.Name + (g.Enabled ? "" : " (disabled)") + "\n";
         line("  Hosts:", g.Hosts.empty() ? std::string("none") : JoinHosts(g.Hosts, ", "));
         line("  Address sent:", g.Address.empty() ? std::string("none yet") : g.Address);
+        if (g.IPv6)
+            line("  IPv6 sent:", g.Address6.empty() ? std::string("none yet") : g.Address6);
         line("  Last update:", TextStamp(g.LastUpdate, "none yet"));
         line("  Result:", ResultWord(g.Result) + (g.Answer.empty() ? "" : " (" + g.Answer + ")"));
         line("  Blocked:", g.Blocked ? "yes, until its settings are saved again" : "no");
@@ -177,6 +181,8 @@ std::string StatusJson(const TMonitorStatus& s) {
             out.append(h > 0 ? "," : "").append(JsonString(g.Hosts[h]));
         out += "]";
         out += ",\"ip\":" + (g.Address.empty() ? std::string("null") : JsonString(g.Address));
+        out += ",\"ipv6\":" + JsonBool(g.IPv6);
+        out += ",\"ip6\":" + (g.Address6.empty() ? std::string("null") : JsonString(g.Address6));
         out += ",\"last_update\":" + JsonStamp(g.LastUpdate);
         out += ",\"result\":" + JsonString(ResultWord(g.Result));
         out += ",\"result_class\":" + std::to_string(g.Result);

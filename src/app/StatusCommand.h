@@ -16,6 +16,8 @@ struct TGroupStatus {
     bool Enabled = true;
     std::vector<std::string> Hosts;
     std::string Address;                 // the address last sent (IP)
+    bool IPv6 = false;                   // also keeps the hosts' AAAA records
+    std::string Address6;                // the IPv6 address last sent (IP6)
     std::optional<TDateTime> LastUpdate; // the last good update
     int Result = 0;                      // UpdateResult, an update result class
     std::string Answer;                  // the provider's last answer line (ReturnStr)

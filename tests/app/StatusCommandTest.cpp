@@ -3,6 +3,7 @@
 #include "ProgramRunner.h"
 #include "TempDir.h"
 #include "config/ConfigPath.h"
+#include "config/IniFile.h"
 #include "platform/SingleInstance.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +59,7 @@ TEST_F(StatusCommandTest, JsonHasStableFieldsAndNamesTheRunningMonitor) {
         "[Options]\nCheckingInt=10\n[IPAddress]\nCurrentIP=203.0.113.7\nLastChecked=20261207120100\n" +
         std::string(Home) +
         "IP=203.0.113.7\nLastUpdate=20261207120105\nUpdateResult=1\nReturnStr=good 203.0.113.7\n"
+        "IPv6=1\nIP6=2001:db8:1::10\n"
         "[Lab "
         "\"x\"]\nUserID=v\nPassword=00\nType=0\nEnable=0\nNumOfHosts=1\nHost1=lab.example\nUpdateResult=4\n");
     EXPECT_EQ(StatusJson(ReadMonitorStatus(Ini)),
@@ -66,9 +68,11 @@ TEST_F(StatusCommandTest, JsonHasStableFieldsAndNamesTheRunningMonitor) {
                   "\"last_checked\":\"2026-12-07T12:01:00\",\"next_check\":null,\"auto_check\":true,"
                   "\"monitor\":null,\"groups\":["
                   "{\"name\":\"home\",\"enabled\":true,\"hosts\":[\"a.example\",\"b.example\"],"
-                  "\"ip\":\"203.0.113.7\",\"last_update\":\"2026-12-07T12:01:05\",\"result\":\"good\","
+                  "\"ip\":\"203.0.113.7\",\"ipv6\":true,\"ip6\":\"2001:db8:1::10\",\"last_update\":\"2026-12-"
+                  "07T12:01:05\",\"result\":\"good\","
                   "\"result_class\":1,\"answer\":\"good 203.0.113.7\",\"blocked\":false,\"up_to_date\":true},"
                   "{\"name\":\"Lab \\\"x\\\"\",\"enabled\":false,\"hosts\":[\"lab.example\"],\"ip\":null,"
+                  "\"ipv6\":false,\"ip6\":null,"
                   "\"last_update\":null,\"result\":\"blocked\",\"result_class\":4,\"answer\":\"\","
                   "\"blocked\":true,\"up_to_date\":false}]}\n");
 
@@ -104,6 +108,12 @@ TEST_F(StatusCommandTest, TextShowsOneBlockPerGroup) {
                   "  Result:       blocked (badauth)\n"
                   "  Blocked:      yes, until its settings are saved again\n"
                   "  Up to date:   no\n");
+
+    // A group that also keeps AAAA records shows the IPv6 address it last sent.
+    Write("[IPAddress]\nCurrentIP=203.0.113.7\n" + std::string(Home) + "IP=203.0.113.7\nIPv6=1\n");
+    EXPECT_NE(StatusText(ReadMonitorStatus(Ini)).find("  IPv6 sent:    none yet\n"), std::string::npos);
+    IniWriteString(Ini, "home", "IP6", "2001:db8:1::10");
+    EXPECT_NE(StatusText(ReadMonitorStatus(Ini)).find("  IPv6 sent:    2001:db8:1::10\n"), std::string::npos);
 }
 
 TEST_F(StatusCommandTest, TheProgramPrintsTheStatusAndExitsWithItsVerdict) {
