@@ -80,7 +80,8 @@ TUpdateDue AnyGroupNeedsUpdate(const std::string& path, const std::string& newAd
             const std::string sent = ReadGroupIP6(path, group);
             if (ip6->second != sent) {
                 const std::string mode = Msg(manual ? MsgModeManual : MsgModeAutomatic);
-                return {true, FormatMsg(MsgIPv6Changes, {group, sent, ip6->second, mode}),
+                return {true,
+                        FormatMsg(MsgIPv6Changes, {group, sent, ip6->second, mode}),
                         {TLogEvent::AddressChanged, group, "", ip6->second, ""}};
             }
         }
