@@ -181,8 +181,9 @@ TEST(WorkerThread, EndedWorkersLeaveNoStacksBehind) {
     ASSERT_TRUE(WaitForWorkers(10000));
     EXPECT_EQ(done.load(), 100);
     ReleaseWorkerStacks();
-    // A hundred stacks kept would show; an arena or two the threads made grow may be of the size.
-    EXPECT_LE(StackSizedMappings(), before + 2);
+    // A hundred stacks kept would show; allocator regions the threads made grow may be of the size
+    // (a few with glibc's arenas, a dozen or so under AddressSanitizer's allocator).
+    EXPECT_LE(StackSizedMappings(), before + 25);
 }
 
 } // namespace
