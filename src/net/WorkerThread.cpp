@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <link.h>
 #include <mutex>
 #include <new>
@@ -93,6 +94,10 @@ void ReleaseWorkerStacks() {
 }
 
 void TWorkerThread::Start() {
+    // Workers that ended after the last start are joined at exit too, so no ended thread is left
+    // unjoined when the program ends.
+    static const bool joinAtExit = std::atexit([] { ReleaseWorkerStacks(); }) == 0;
+    (void)joinAtExit;
     ReleaseWorkerStacks();
     // Layout: a guard page, one page holding the stack's own record, then the stack (small: a run
     // over thousands of groups starts thousands of workers at once).
