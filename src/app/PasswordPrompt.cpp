@@ -3,6 +3,7 @@
 #include <csignal>
 #include <istream>
 #include <ostream>
+#include <pthread.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -16,11 +17,25 @@ struct termios savedTerminal {};
 
 constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
+// The stop signal that arrived during the prompt, if the program still lives after it.
+volatile std::sig_atomic_t stopSignal = 0;
+
+// Ends the program by sig as the default action would, here and now: unblocked first, so that
+// the end does not depend on the mask the interrupted code goes back to.
+void EndBySignal(int sig) {
+    ::signal(sig, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    ::raise(sig);
+}
+
 // Puts the terminal back, then lets the signal end the program as it would have.
 void RestoreAndRaise(int sig) {
+    stopSignal = sig;
     ::tcsetattr(savedFd, TCSANOW, &savedTerminal);
-    ::signal(sig, SIG_DFL);
-    ::raise(sig);
+    EndBySignal(sig);
 }
 
 // Echo off for the life of the object.
@@ -77,9 +92,16 @@ bool ReadPasswordLine(std::istream& in, int fd, std::ostream& err, const std::st
                       std::string& line) {
     if (fd < 0 || ::isatty(fd) == 0)
         return ReadLine(in, line);
-    TNoEcho quiet(fd);
-    err << prompt << std::flush;
-    return ReadLine(in, line);
+    bool read = false;
+    {
+        TNoEcho quiet(fd);
+        err << prompt << std::flush;
+        read = ReadLine(in, line);
+    }
+    // A read cut short by a stop signal ends the program by that signal, never as an empty line.
+    if (!read && stopSignal != 0)
+        EndBySignal(stopSignal);
+    return read;
 }
 
 } // namespace hostaq

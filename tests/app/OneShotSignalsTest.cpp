@@ -119,11 +119,13 @@ TEST(OneShotSignalsTest, StopSignalsEndThePasswordPromptAndRestoreTheTerminal) {
         TTempDir dir;
         TTerminalRun run(dir.Path(),
                          {"--group-add", "Home", "--user", "joe", "--hosts", "a.example", "./hostaq.ini"});
-        run.ReadUntil("Password for joe: ");
+        const std::string prompt = run.ReadUntil("Password for joe: ");
+        ASSERT_NE(prompt.find("Password for joe: "), std::string::npos) << prompt;
         run.Signal(sig);
         const int status = run.Wait();
         ASSERT_NE(status, -1) << "signal " << sig << " did not end the prompt";
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig)
+            << "signal " << sig << ", status " << status << ", terminal: " << run.ReadUntil("\x01", 100);
         EXPECT_TRUE(run.EchoOn()) << "signal " << sig;
         EXPECT_EQ(ReadFileText(dir.File("hostaq.ini")).find("[Home]"), std::string::npos) << "no group saved";
     }
