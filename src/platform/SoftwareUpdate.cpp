@@ -100,15 +100,6 @@ bool PageNamesNewerVersion(bool ok, const std::string& page, const TVersionNumbe
     return VersionScore(found) > VersionScore(own);
 }
 
-bool CheckNewVersion(const TPageFetch& fetch, const TVersionNumber& own, const std::string& agent,
-                     const std::string& url, const TConnectionSettings& connection,
-                     std::string& versionText) {
-    const std::atomic<bool> never{false};
-    std::string page;
-    const bool ok = fetch && fetch(agent, url, connection, page, never);
-    return PageNamesNewerVersion(ok, page, own, versionText);
-}
-
 namespace {
 // Reads the version page on a worker thread and hands the outcome to the main thread.
 class TVersionPageWorker : public TWorkerThread {
@@ -226,19 +217,22 @@ void TSoftwareUpdate::RunVersionCheck() {
     ScheduleVersionCheck();
 }
 
-bool TSoftwareUpdate::CheckNow() {
+bool TSoftwareUpdate::CheckNow(std::function<void(bool newer)> done) {
     WriteStamp(Keys::SoftAutoUpdateLastCheck, Now());
     if (!ReadBool(Keys::SoftAutoUpdate))
         return false;
-    std::string versionText = Msg(MsgUnknownVersion);
-    const bool newer = CheckNewVersion(fetch_, own_, AppTitle, ReadString(Keys::SoftAutoUpdateURL),
-                                       ReadConnectionSettings(), versionText);
-    if (newer &&
-        presenter_.Confirm(FormatMsg(MsgNewVersionDownload, {Trim(versionText), AppTitle, "\r\n"})) &&
-        OpenUrl)
-        OpenUrl(ReadString(Keys::SoftAutoUpdateWeb));
-    WriteString(Keys::CurrentVersion, versionText);
-    return newer;
+    StartFetch([this, done = std::move(done)](bool ok, const std::string& page) {
+        std::string versionText = Msg(MsgUnknownVersion);
+        const bool newer = PageNamesNewerVersion(ok, page, own_, versionText);
+        if (newer &&
+            presenter_.Confirm(FormatMsg(MsgNewVersionDownload, {Trim(versionText), AppTitle, "\r\n"})) &&
+            OpenUrl)
+            OpenUrl(ReadString(Keys::SoftAutoUpdateWeb));
+        WriteString(Keys::CurrentVersion, versionText);
+        if (done)
+            done(newer);
+    });
+    return true;
 }
 
 void TSoftwareUpdate::AboutCheck(std::function<void()> done) {

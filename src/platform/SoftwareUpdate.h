@@ -45,9 +45,6 @@ bool FetchPageText(const std::string& agent, const std::string& url, const TConn
 // versionText becomes the page's version in display form; otherwise it keeps what the caller put in.
 bool PageNamesNewerVersion(bool ok, const std::string& page, const TVersionNumber& own,
                            std::string& versionText);
-// Fetches the page (on the calling thread) and tells as PageNamesNewerVersion does.
-bool CheckNewVersion(const TPageFetch& fetch, const TVersionNumber& own, const std::string& agent,
-                     const std::string& url, const TConnectionSettings& connection, std::string& versionText);
 
 // The next check after lastCheck for the period (0 daily, 1 weekly, 2 every two weeks, 3 monthly).
 // Another value takes the weekly period, so a hand-edited value never makes every heartbeat
@@ -91,8 +88,11 @@ public:
     // Ends every check in progress at once (the program stops); later ones fail at once too.
     void Cancel();
 
-    // Check Now of the software-update dialog. Returns true when a newer version was found.
-    bool CheckNow();
+    // Check Now of the software-update dialog: reads the page on a worker and returns at once.
+    // Once it has been read (or could not be), the question for a newer version is asked, the
+    // version stored, and done(newer) runs on the main thread. False, with nothing read, when
+    // the check is switched off.
+    bool CheckNow(std::function<void(bool newer)> done = {});
     // The check of the about box: a question for a newer version, else "You have the latest
     // version." (also when the page could not be read). Returns at once; done runs on the main
     // thread once the answer has been given.

@@ -66,10 +66,8 @@ struct TFakePage {
 };
 
 bool Newer(const std::string& page, std::string* shown = nullptr) {
-    TFakePage fake;
-    fake.text = page;
     std::string versionText = "kept";
-    const bool newer = CheckNewVersion(fake.Fetch(), Own, "agent", "url", {}, versionText);
+    const bool newer = PageNamesNewerVersion(true, page, Own, versionText);
     if (shown != nullptr)
         *shown = versionText;
     return newer;
@@ -92,10 +90,8 @@ TEST(VersionCompareTest, PageWithoutAVersionIsNotNewerAndKeepsTheCallersText) {
     EXPECT_FALSE(Newer("<html>Not found</html>", &shown));
     EXPECT_EQ(shown, "kept");
 
-    TFakePage unreachable;
-    unreachable.reachable = false;
     shown = "kept";
-    EXPECT_FALSE(CheckNewVersion(unreachable.Fetch(), Own, "a", "u", {}, shown));
+    EXPECT_FALSE(PageNamesNewerVersion(false, "4.0.0.0", Own, shown)) << "a page that was not read";
     EXPECT_EQ(shown, "kept");
 }
 
@@ -219,7 +215,12 @@ TEST_F(SoftwareUpdateTest, CheckNowAsksAndOpensTheDownloadPageOnYes) {
     config_.Write("[Connection]\nUseProxy=0\n[CheckUpdate]\nSoftAutoUpdateWeb=http://downloads.example/x\n");
     auto update = Make();
     presenter_.answer = true;
-    EXPECT_TRUE(update->CheckNow());
+    std::vector<bool> found;
+    const auto record = [&](bool newer) { found.push_back(newer); };
+    EXPECT_TRUE(update->CheckNow(record));
+    EXPECT_TRUE(found.empty()) << "the page is read on a worker";
+    Settle(*update);
+    EXPECT_THAT(found, ElementsAre(true));
     EXPECT_THAT(
         presenter_.questions,
         ElementsAre("A new version 3.2.0 (Build 18) of Hostaq Updater is available.\r\nDo you want to "
@@ -228,19 +229,23 @@ TEST_F(SoftwareUpdateTest, CheckNowAsksAndOpensTheDownloadPageOnYes) {
     EXPECT_EQ(ReadString(Keys::CurrentVersion), "3.2.0 (Build 18)");
 
     presenter_.answer = false;
-    EXPECT_TRUE(update->CheckNow());
+    update->CheckNow(record);
+    Settle(*update);
+    EXPECT_THAT(found, ElementsAre(true, true));
     EXPECT_EQ(opened_.size(), 1u) << "No opens nothing";
 }
 
 TEST_F(SoftwareUpdateTest, CheckNowStoresUnknownWhenThePageHoldsNoVersion) {
     page_.text = "3.2";
     auto update = Make();
-    EXPECT_FALSE(update->CheckNow());
+    update->CheckNow();
+    Settle(*update);
     EXPECT_EQ(ReadString(Keys::CurrentVersion), "Unknown");
     EXPECT_TRUE(presenter_.questions.empty());
     page_.reachable = false;
     WriteString(Keys::CurrentVersion, "3.0.0 (Build 1)");
-    EXPECT_FALSE(update->CheckNow());
+    update->CheckNow();
+    Settle(*update);
     EXPECT_EQ(ReadString(Keys::CurrentVersion), "Unknown");
 }
 

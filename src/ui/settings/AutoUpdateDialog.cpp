@@ -102,13 +102,27 @@ void TFormAutoUpdate::RefreshLabels() {
     currentVersion_->setText(QText(StoredCurrentVersion()));
 }
 
+TFormAutoUpdate::~TFormAutoUpdate() = default;
+
 void TFormAutoUpdate::CheckNow() {
+    if (Checking())
+        return;
+    if (!update_) {
+        presenter_ = std::make_unique<TDialogPresenter>(this);
+        update_ = std::make_unique<TSoftwareUpdate>(*presenter_);
+        update_->OpenUrl = [this](const std::string& url) { TDesktop::OpenUrl(this, QUrl(QText(url))); };
+    }
     checkNow_->setEnabled(false);
     setCursor(Qt::BusyCursor);
-    TDialogPresenter presenter(this);
-    TSoftwareUpdate update(presenter);
-    update.OpenUrl = [this](const std::string& url) { TDesktop::OpenUrl(this, QUrl(QText(url))); };
-    update.CheckNow();
+    if (!update_->CheckNow([this](bool) { CheckDone(); }))
+        CheckDone();
+}
+
+bool TFormAutoUpdate::Checking() const {
+    return update_ && update_->ChecksInProgress() > 0;
+}
+
+void TFormAutoUpdate::CheckDone() {
     unsetCursor();
     RefreshLabels();
     checkNow_->setEnabled(true);

@@ -163,6 +163,11 @@ TEST_F(SettingsNetwork, CheckNowStoresWhatTheVersionPageSays) {
     TDesktop::Opened().clear();
     TPrompt::QueueAnswer(TPromptButton::Yes);
     Child<QPushButton>(&dialog, "ButtonCheckNow")->click();
+    // The page is read on a worker: the dialog stays live, its button off until the answer.
+    EXPECT_TRUE(dialog.Checking());
+    EXPECT_FALSE(Child<QPushButton>(&dialog, "ButtonCheckNow")->isEnabled());
+    ASSERT_TRUE(ProcessUntil([&] { return !dialog.Checking(); }));
+    EXPECT_TRUE(Child<QPushButton>(&dialog, "ButtonCheckNow")->isEnabled());
     EXPECT_THAT(Asked(), ElementsAre(FormatMsg(10410, {"9.1.2 (Build 3)", "Hostaq Updater", "\r\n"})));
     EXPECT_THAT(TDesktop::Opened(), ElementsAre(QUrl("http://download.example.test/")));
     EXPECT_EQ(Child<QLabel>(&dialog, "LabelCurrentVersion")->text(), "9.1.2 (Build 3)");
@@ -170,6 +175,7 @@ TEST_F(SettingsNetwork, CheckNowStoresWhatTheVersionPageSays) {
     EXPECT_TRUE(ReadStamp(Keys::SoftAutoUpdateLastCheck).has_value());
 
     Child<QPushButton>(&dialog, "ButtonCheckNow")->click();
+    ASSERT_TRUE(ProcessUntil([&] { return !dialog.Checking(); }));
     EXPECT_EQ(ReadString(Keys::CurrentVersion), "Unknown");
     EXPECT_EQ(page.Requests().size(), 2u);
 
