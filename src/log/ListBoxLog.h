@@ -75,7 +75,8 @@ public:
     void AddToScreen(int colourCode, const std::string& line);
     void ClearLog();
     // Refills the list from the last MaxLogLine lines of LogFileName (lines without "[" are
-    // skipped, markers give the colour codes back). Returns whether the file exists.
+    // skipped, markers give the colour codes back). Returns whether the file exists; anything
+    // but a regular file (a fifo, a device, a link) is not read.
     bool LoadFromLogFile();
 
 private:

@@ -3,6 +3,7 @@
 #include "LogTestSupport.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace hostaq {
@@ -176,6 +177,27 @@ TEST_F(ListBoxLogTest, ReloadMapsMarkersBackAndKeepsTheTail) {
     list_.SetLogFileName(dir_.File("missing.log"));
     EXPECT_FALSE(list_.LoadFromLogFile());
     EXPECT_EQ(list_.Count(), 0);
+}
+
+// What another user or a mistake puts at the log's path is never waited on or read without end.
+TEST_F(ListBoxLogTest, OnlyARegularFileIsReadBack) {
+    const std::string fifo = dir_.File("fifo.log");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    list_.SetLogFileName(fifo);
+    EXPECT_FALSE(list_.LoadFromLogFile()) << "returns at once, with no writer at the other end";
+    list_.SetLogFileName("/dev/zero");
+    EXPECT_FALSE(list_.LoadFromLogFile());
+    const std::string real = dir_.File("real.log");
+    WriteFileText(real, "[002] - 10:00:00 - 01/02/2007 - kept\n");
+    const std::string link = dir_.File("link.log");
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    list_.SetLogFileName(link);
+    list_.LoadFromLogFile();
+    EXPECT_EQ(list_.Count(), 0) << "the log is not written through a link either";
+    list_.SetLogFileName(real);
+    EXPECT_TRUE(list_.LoadFromLogFile());
+    ASSERT_EQ(list_.Count(), 1);
+    EXPECT_EQ(list_.Item(0).Text, " 10:00:00 - 01/02/2007 - kept");
 }
 
 } // namespace
