@@ -11,6 +11,11 @@ namespace {
 bool Trusted(const struct stat& st, uid_t owner) {
     return S_ISREG(st.st_mode) && st.st_nlink == 1 && (st.st_uid == owner || st.st_uid == ::geteuid());
 }
+// The name is in another process's hands this moment: the caller tries again.
+int Busy() {
+    errno = EEXIST;
+    return -1;
+}
 } // namespace
 
 int OpenPrivateFile(const std::string& path, uid_t owner, gid_t group, mode_t mode) {
@@ -23,14 +28,26 @@ int OpenPrivateFile(const std::string& path, uid_t owner, gid_t group, mode_t mo
         if (Trusted(named, owner)) {
             // Opened without following a link and checked again: the name may have changed.
             const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            if (fd < 0 && errno == ENOENT)
+                return Busy(); // the holder removed it as it let go
             struct stat opened {};
             if (fd >= 0 && ::fstat(fd, &opened) == 0 && Trusted(opened, owner) &&
                 opened.st_ino == named.st_ino && opened.st_dev == named.st_dev)
                 return fd;
-            if (fd >= 0)
+            if (fd >= 0) {
                 ::close(fd);
+                // Removed (no link left) or replaced since it was looked at: the name may now be
+                // another process's fresh file, perhaps held, and is never removed from here.
+                if (opened.st_nlink == 0 || opened.st_ino != named.st_ino || opened.st_dev != named.st_dev)
+                    return Busy();
+            }
         }
-        // Not ours to use: the name goes, whatever it named stays as it was.
+        // Not ours to use: the name goes, whatever it named stays as it was. Looked at once more
+        // first, so that a file another process has just made in its place stays.
+        struct stat again {};
+        if (::lstat(path.c_str(), &again) == 0 &&
+            (again.st_ino != named.st_ino || again.st_dev != named.st_dev))
+            return Busy();
         if (::unlink(path.c_str()) != 0 && errno != ENOENT)
             return -1;
     } else if (errno != ENOENT) {
