@@ -167,7 +167,9 @@ void THostaqUpdate::OnUpdateDone(const std::string& group, UpdateResultClass wor
         }
         if (worst < ClassRetry) {
             doc.WriteString(group, "LastUpdate", EncodeStamp(Now()));
-            doc.WriteString(group, "IP", IP);
+            // A request with the IPv6 address alone leaves the IPv4 address the group sent last.
+            if (!IP.empty() || IP6.empty())
+                doc.WriteString(group, "IP", IP);
             if (!IP6.empty())
                 doc.WriteString(group, Keys::GroupIP6.Key, IP6);
         }
