@@ -178,17 +178,6 @@ bool TEngine::ProcessIPv6OnlyCheck(bool forceRun) {
     const TGroupAddresses6 served = IPv6OnlyGroups();
     if (served.empty())
         return false;
-    // Said once per group until a public IPv4 address is found again.
-    const TGroupAddresses6 known = GroupAddresses6();
-    for (const std::string& name : groupNames_) {
-        if (known.count(name) == 0 || !ipv4LeftOutLogged_.insert(name).second)
-            continue;
-        if (served.count(name) > 0)
-            AddLog(LogWarning, FormatMsg(MsgIPv4LeftOut, {name}));
-        else
-            AddLog(LogWarning, FormatMsg(MsgIPv4NeededByProfile,
-                                         {name, IniReadString(ConfigPath(), name, "Profile", "")}));
-    }
     const bool allServed = IPv6ServesAllGroups();
     if (!allServed) {
         if (CurrentAddressRefused())
@@ -201,6 +190,17 @@ bool TEngine::ProcessIPv6OnlyCheck(bool forceRun) {
         ShowTrayState(TrayNormal);
         ResetStoredResults();
         WriteInteger(Keys::UpdateLastStatus, TrayNormal);
+    }
+    // Said once per group until a public IPv4 address is found again.
+    const TGroupAddresses6 known = GroupAddresses6();
+    for (const std::string& name : groupNames_) {
+        if (known.count(name) == 0 || !ipv4LeftOutLogged_.insert(name).second)
+            continue;
+        if (served.count(name) > 0)
+            AddLog(LogWarning, FormatMsg(MsgIPv4LeftOut, {name}));
+        else
+            AddLog(LogWarning, FormatMsg(MsgIPv4NeededByProfile,
+                                         {name, IniReadString(ConfigPath(), name, "Profile", "")}));
     }
     TUpdateDue due;
     if (forceRun)
