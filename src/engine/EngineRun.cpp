@@ -45,13 +45,17 @@ void TEngine::StartForcedRun() {
 
 void TEngine::StartUpdateRun() {
     // A confirmed manual run goes ahead on an address of the local list: the question promised
-    // it. No run ever sends an address that is nobody's public address, or no address at all.
-    // A run without a public IPv4 address sends no IPv4 address at all (see below).
+    // it. No run ever sends an address that is nobody's public address, or no address at all: a
+    // run without a public IPv4 address sends the IPv6 groups' addresses alone (see below), and a
+    // manual one does so when there are such groups.
     if (!offlineRun_ && !ipv6OnlyRun_ &&
         (IsNonPublicAddress(currentAddress_) ||
          (!forcedRun_ && IsInLocalList(currentAddress_, localList_)))) {
-        RefuseNoPublicAddress();
-        return;
+        if (!forcedRun_ || IPv6OnlyGroups().empty()) {
+            RefuseNoPublicAddress();
+            return;
+        }
+        ipv6OnlyRun_ = true;
     }
     if (groupNames_.empty()) {
         // Nothing to send: the cycle must not stay in the run state.

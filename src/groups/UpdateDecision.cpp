@@ -125,8 +125,9 @@ TUpdateDue AnyGroupNeedsUpdateIPv6Only(const std::string& path, const std::vecto
             continue;
         if (TUpdateDue due = IPv6Due(path, group, addresses6, manual); due.Due)
             return due;
+        // The run's decision names the group.
         if (ForceDue(path, group, forceUpdateDays))
-            return {true, FormatMsg(MsgGroupForced, {group}), {}};
+            return {true, Msg(MsgGroupNeedsUpdate), {}};
     }
     return {};
 }

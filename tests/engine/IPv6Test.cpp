@@ -250,7 +250,7 @@ TEST_F(TIPv6Test, AnIPv6OnlyMachineIsServedWithoutErrors) {
     Start();
     RunCheck();
     ASSERT_EQ(Updater.Started.size(), 1u);
-    EXPECT_TRUE(Logged("Group Home requires force update"));
+    EXPECT_EQ(Count("Group Home requires force update"), 1);
     EXPECT_NE(Updater.URLs["Home"].find("&myip=2001:db8:1::10&"), std::string::npos);
     EXPECT_TRUE(Engine->IPv6ServesAllGroups());
 
@@ -260,6 +260,15 @@ TEST_F(TIPv6Test, AnIPv6OnlyMachineIsServedWithoutErrors) {
     EXPECT_EQ(Presenter.LastTrayState(), TrayNormal);
     EXPECT_EQ(Get("Update", "LastStatus"), "0");
     EXPECT_EQ(Engine->NextCheckTime(), processed.AddMinutes(5));
+
+    // Force Update sends the IPv6 address alone too, instead of refusing the private one.
+    Engine->ForceUpdate();
+    FinishRun();
+    ASSERT_EQ(Updater.Started.size(), 2u);
+    EXPECT_NE(Updater.URLs["Home"].find("&myip=2001:db8:1::10&"), std::string::npos);
+    EXPECT_EQ(Get("Home", "IP"), "198.51.100.1");
+    EXPECT_TRUE(Logged("Update result: No error"));
+    EXPECT_FALSE(Logged("Current IP address (10.0.0.5) is not public IP"));
 }
 
 // A profile whose request sends %IP% cannot go without IPv4: it waits, and the log says why once.
