@@ -168,8 +168,15 @@ TEST_F(TIPv6Test, WithoutAPublicIPv4AddressTheIPv6AddressGoesAlone) {
     Set("Update", "IP", "198.51.100.1");
     WebCheck.Address.clear();
     WebCheck.Failure = "Connection refused";
+    std::vector<std::string> journalIPs; // the address each host result names for the journal
+    const int sink = AddLogRecordSink([&](int, const std::string&, const TLogFields& f) {
+        if (f.Event == TLogEvent::UpdateGood)
+            journalIPs.push_back(f.IP);
+    });
     Start();
     RunCheck();
+    RemoveLogSink(sink);
+    EXPECT_EQ(journalIPs, std::vector<std::string>{"2001:db8:1::10"});
     ASSERT_EQ(Updater.Started, std::vector<std::string>{"Home"});
     EXPECT_NE(Updater.URLs["Home"].find("&myip=2001:db8:1::10&"), std::string::npos) << Updater.URLs["Home"];
     EXPECT_EQ(Get("Home", "IP6"), "2001:db8:1::10");
