@@ -80,7 +80,7 @@ public:
     // The last web check found no address (the current address is the one found before).
     bool LastCheckFailed() const { return checkFailed_; }
     // The groups that can go with their IPv6 address alone while no public IPv4 address is known:
-    // they keep AAAA records, one is known, and no profile of theirs sends %IP%.
+    // enabled, they keep AAAA records, one is known, and no profile of theirs sends %IP%.
     TGroupAddresses6 IPv6OnlyGroups();
     // Every enabled group is among them: a machine without a public IPv4 address is served fully.
     bool IPv6ServesAllGroups();

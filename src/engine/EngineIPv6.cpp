@@ -155,9 +155,17 @@ TGroupAddresses6 TEngine::GroupAddresses6() const {
     return result;
 }
 
+namespace {
+bool GroupEnabled(const std::string& name) {
+    return ReadBoolChecked(ConfigPath(), name, "Enable", true);
+}
+} // namespace
+
 TGroupAddresses6 TEngine::IPv6OnlyGroups() {
     TGroupAddresses6 groups = GroupAddresses6();
-    std::erase_if(groups, [](const auto& entry) { return RequestNeedsIPv4(ConfigPath(), entry.first); });
+    std::erase_if(groups, [](const auto& entry) {
+        return !GroupEnabled(entry.first) || RequestNeedsIPv4(ConfigPath(), entry.first);
+    });
     return groups;
 }
 
@@ -165,7 +173,7 @@ bool TEngine::IPv6ServesAllGroups() {
     const TGroupAddresses6 served = IPv6OnlyGroups();
     return !served.empty() &&
            std::all_of(groupNames_.begin(), groupNames_.end(), [&](const std::string& name) {
-               return served.count(name) > 0 || !ReadBoolChecked(ConfigPath(), name, "Enable", true);
+               return served.count(name) > 0 || !GroupEnabled(name);
            });
 }
 
@@ -194,7 +202,7 @@ bool TEngine::ProcessIPv6OnlyCheck(bool forceRun) {
     // Said once per group until a public IPv4 address is found again.
     const TGroupAddresses6 known = GroupAddresses6();
     for (const std::string& name : groupNames_) {
-        if (known.count(name) == 0 || !ipv4LeftOutLogged_.insert(name).second)
+        if (known.count(name) == 0 || !GroupEnabled(name) || !ipv4LeftOutLogged_.insert(name).second)
             continue;
         if (served.count(name) > 0)
             AddLog(LogWarning, FormatMsg(MsgIPv4LeftOut, {name}));

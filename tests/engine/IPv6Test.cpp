@@ -278,6 +278,21 @@ TEST_F(TIPv6Test, AnIPv6OnlyMachineIsServedWithoutErrors) {
     EXPECT_FALSE(Logged("Current IP address (10.0.0.5) is not public IP"));
 }
 
+// A disabled IPv6 group changes nothing: the check ends as it always did.
+TEST_F(TIPv6Test, ADisabledIPv6GroupLeavesTheRefusalAsItWas) {
+    AddIPv6Group("Off", "a.example");
+    Set("Off", "Enable", "0");
+    AddGroup("Plain", {"b.example"});
+    WebCheck.Address.clear();
+    Start();
+    RunCheck();
+    EXPECT_TRUE(Updater.Started.empty());
+    EXPECT_EQ(Count("No public IPv4 address"), 0);
+    EXPECT_TRUE(Logged("Current IP address () is not public IP"));
+    EXPECT_FALSE(Logged("Update process starts"));
+    EXPECT_FALSE(Engine->IPv6ServesAllGroups());
+}
+
 // A profile whose request sends %IP% cannot go without IPv4: it waits, and the log says why once.
 // One that sends only %IP6% goes.
 TEST_F(TIPv6Test, AProfileThatSendsTheIPv4AddressWaitsForIt) {
