@@ -19,6 +19,36 @@ inline std::string HostaqBinary() {
     return HOSTAQ_BINARY;
 }
 
+// The argument vector of a run of the hostaq program, for execv.
+class THostaqArgv {
+public:
+    explicit THostaqArgv(const std::vector<std::string>& args) : storage_{HostaqBinary()} {
+        storage_.insert(storage_.end(), args.begin(), args.end());
+        for (std::string& s : storage_)
+            argv_.push_back(s.data());
+        argv_.push_back(nullptr);
+    }
+    THostaqArgv(const THostaqArgv&) = delete;
+    THostaqArgv& operator=(const THostaqArgv&) = delete;
+    // Runs the program in place of this (child) process; never returns.
+    [[noreturn]] void Exec() {
+        ::execv(argv_[0], argv_.data());
+        ::_exit(127);
+    }
+
+private:
+    std::vector<std::string> storage_;
+    std::vector<char*> argv_;
+};
+
+// Ends a child that was not waited for: killed and reaped, so no zombie stays behind.
+inline void KillUnwaited(pid_t pid, int status) {
+    if (pid > 0 && status < 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+}
+
 // A run of the real hostaq program in a folder of the test, with standard input from a text and
 // standard output and error into files of that folder.
 class THostaqProcess {
@@ -32,12 +62,7 @@ public:
         errPath_ = stem + ".err";
         const std::string inPath = stem + ".in";
         WriteFileText(inPath, input);
-        std::vector<std::string> storage{HostaqBinary()};
-        storage.insert(storage.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& s : storage)
-            argv.push_back(s.data());
-        argv.push_back(nullptr);
+        THostaqArgv argv(args);
         pid_ = ::fork();
         if (pid_ == 0) {
             if (::chdir(folder.c_str()) != 0)
@@ -51,16 +76,10 @@ public:
             sigset_t none;
             sigemptyset(&none);
             ::sigprocmask(SIG_SETMASK, &none, nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
+            argv.Exec();
         }
     }
-    ~THostaqProcess() {
-        if (pid_ > 0 && status_ < 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
+    ~THostaqProcess() { KillUnwaited(pid_, status_); }
     THostaqProcess(const THostaqProcess&) = delete;
     THostaqProcess& operator=(const THostaqProcess&) = delete;
 

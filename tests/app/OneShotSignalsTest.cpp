@@ -26,12 +26,7 @@ namespace {
 class TTerminalRun {
 public:
     TTerminalRun(const std::string& folder, const std::vector<std::string>& args) {
-        std::vector<std::string> storage{HostaqBinary()};
-        storage.insert(storage.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& s : storage)
-            argv.push_back(s.data());
-        argv.push_back(nullptr);
+        THostaqArgv argv(args);
         pid_ = ::forkpty(&master_, nullptr, nullptr, nullptr);
         if (pid_ == 0) {
             if (::chdir(folder.c_str()) != 0)
@@ -41,15 +36,11 @@ public:
             sigaddset(&blocked, SIGINT);
             sigaddset(&blocked, SIGTERM);
             ::sigprocmask(SIG_SETMASK, &blocked, nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
+            argv.Exec();
         }
     }
     ~TTerminalRun() {
-        if (pid_ > 0 && status_ < 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
+        KillUnwaited(pid_, status_);
         if (master_ >= 0)
             ::close(master_);
     }
