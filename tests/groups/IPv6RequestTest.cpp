@@ -55,28 +55,6 @@ TEST_F(IPv6RequestTest, ProfilesGetTheAddressAsIP6) {
     EXPECT_EQ(PlaceholderValue("%ip6%", Path, "G", false, "1.2.3.4", "2001:db8::1"), "2001:db8::1");
 }
 
-// Whether a request can go without an IPv4 address: only a profile that sends %IP% (in any
-// letter case the placeholder scan accepts) cannot.
-TEST_F(IPv6RequestTest, OnlyAProfileThatSendsIPNeedsTheIPv4Address) {
-    Save("Plain", Group({"a"}));
-    EXPECT_FALSE(RequestNeedsIPv4(Path, "Plain"));
-    TDynAcc g = Group({"x"});
-    g.Profile = Profile;
-    Save("G", g);
-    const struct {
-        const char* Requests;
-        bool Needs;
-    } cases[] = {
-        {"ip=%IP%\n", true},      {"ip=%Ip%\nip6=%IP6%\n", true},
-        {"ip6=%IP6%\n", false},   {"ip=%ip%\n", false}, // no placeholder: sent as written
-        {"host=%HOST%\n", false},
-    };
-    for (const auto& c : cases) {
-        test::WriteFileText(Profile, std::string("[requests]\n") + c.Requests);
-        EXPECT_EQ(RequestNeedsIPv4(Path, "G"), c.Needs) << c.Requests;
-    }
-}
-
 // A group that never asked for IPv6 is saved as before; one that did keeps its keys, and a
 // host named like them is no result key.
 TEST_F(IPv6RequestTest, GroupKeysAreSavedOnlyWhenUsed) {
