@@ -249,7 +249,8 @@ int RunOnce(const TCommandLine& cl) {
         if (engine.AddressState() != AddressChecking)
             engine.CheckAddress();
         RunWhile(loop, [&] { return engine.AddressState() == AddressChecking; });
-        const bool noPublicAddress = engine.CurrentAddressRefused();
+        // A machine whose groups all go with their IPv6 address has what it needs.
+        const bool noPublicAddress = engine.CurrentAddressRefused() && !engine.IPv6ServesAllGroups();
         if (!loop.QuitRequested())
             engine.ProcessCheckResult(cl.Force);
         RunWhile(loop, [&] { return engine.RunInProgress(); });

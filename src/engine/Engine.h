@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,8 @@ public:
     void CheckAddress();
     // Heartbeat step "a check has finished": refuses a non-public address, starts the new-address
     // work and starts an update run when one is due. With forceRun a forced run replaces the
-    // due-decision (the one-shot --force).
+    // due-decision (the one-shot --force). Without a public IPv4 address, groups that keep AAAA
+    // records go with their IPv6 address alone; the others wait as before.
     void ProcessCheckResult(bool forceRun = false);
     void ScheduleNextCheck();
     // The dial-up line dropped: unless the address is set by hand, the current address is read
@@ -77,6 +79,11 @@ public:
     bool CurrentAddressRefused() const;
     // The last web check found no address (the current address is the one found before).
     bool LastCheckFailed() const { return checkFailed_; }
+    // The groups that can go with their IPv6 address alone while no public IPv4 address is known:
+    // enabled, they keep AAAA records, one is known, and no profile of theirs sends %IP%.
+    TGroupAddresses6 IPv6OnlyGroups();
+    // Every enabled group is among them: a machine without a public IPv4 address is served fully.
+    bool IPv6ServesAllGroups();
     void ApplyFirstCheckDelay();
     void ApplyAutoCheck(bool checked);
     void RefreshAll();
@@ -223,6 +230,8 @@ private:
     void StartWebCheck();
     void WebCheckDone(const std::string& address, const std::string& failure);
     void RefuseNoPublicAddress();
+    void RetryFailedCheck();
+    bool ProcessIPv6OnlyCheck(bool forceRun);
     void SetStatus(const std::string& text, int trayState, int logKind);
     void ShowTrayState(int state);
     void ResetStoredResults();
@@ -280,6 +289,8 @@ private:
     std::string updatedAddress6_;
     bool ipv6CheckPending_ = false; // the IPv6 check page is being read
     bool ipv6MissingLogged_ = false;
+    bool ipv6OnlyRun_ = false; // the run sends IPv6 addresses alone: no public IPv4 address is known
+    std::set<std::string> ipv4LeftOutLogged_; // groups told so since the last public IPv4 address
 
     std::vector<std::string> groupNames_;
     TGroupCounts groupCounts_; // as of the last load: groups change only through their editors

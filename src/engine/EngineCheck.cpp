@@ -102,17 +102,18 @@ void TEngine::ProcessCheckResult(bool forceRun) {
         Stop(true);
         return;
     }
+    const bool noIPv4 = CurrentAddressRefused() || (checkFailed_ && !forceRun);
+    if (noIPv4 && ProcessIPv6OnlyCheck(forceRun))
+        return;
+    if (!noIPv4)
+        ipv4LeftOutLogged_.clear();
     if (CurrentAddressRefused()) {
         RefuseNoPublicAddress();
         Trim();
         return;
     }
     if (checkFailed_ && !forceRun) {
-        // The address found before stays, but nothing is decided on it: the check is tried
-        // again after the retry time.
-        AddLog(LogNormal, FormatMsg(MsgRetryWithin, {std::to_string(retryMinutes_)}));
-        nextCheckTime_ = Now().AddMinutes(retryMinutes_);
-        cycleState_ = CycleIdle;
+        RetryFailedCheck();
         Trim();
         return;
     }
@@ -160,6 +161,14 @@ void TEngine::RefuseNoPublicAddress() {
     ShowTrayState(TrayError);
     WriteInteger(Keys::UpdateLastStatus, TrayError);
     AddLog(LogError, FormatMsg(MsgNotPublic, {currentAddress_}));
+    AddLog(LogNormal, FormatMsg(MsgRetryWithin, {std::to_string(retryMinutes_)}));
+    nextCheckTime_ = Now().AddMinutes(retryMinutes_);
+    cycleState_ = CycleIdle;
+}
+
+// The address found before stays, but nothing is decided on it: the check is tried again after
+// the retry time.
+void TEngine::RetryFailedCheck() {
     AddLog(LogNormal, FormatMsg(MsgRetryWithin, {std::to_string(retryMinutes_)}));
     nextCheckTime_ = Now().AddMinutes(retryMinutes_);
     cycleState_ = CycleIdle;

@@ -3,12 +3,16 @@
 #include "config/ConfigKeys.h"
 #include "config/ConfigPath.h"
 #include "config/ErrorReporter.h"
+#include "config/IniFile.h"
 #include "config/Messages.h"
 #include "config/Text.h"
 #include "config/Version.h"
 #include "engine/EngineMessages.h"
+#include "groups/UpdateUrl.h"
 #include "ipdetect/IPv6Choice.h"
 #include "log/Log.h"
+
+#include <algorithm>
 
 #include <strings.h>
 
@@ -149,6 +153,82 @@ TGroupAddresses6 TEngine::GroupAddresses6() const {
             ReportWarningOnce(FormatMsg(MsgIPv6SuffixBad, {CleanText(suffix), name}));
     }
     return result;
+}
+
+namespace {
+bool GroupEnabled(const std::string& name) {
+    return ReadBoolChecked(ConfigPath(), name, "Enable", true);
+}
+} // namespace
+
+TGroupAddresses6 TEngine::IPv6OnlyGroups() {
+    TGroupAddresses6 groups = GroupAddresses6();
+    std::erase_if(groups, [](const auto& entry) {
+        return !GroupEnabled(entry.first) || RequestNeedsIPv4(ConfigPath(), entry.first);
+    });
+    return groups;
+}
+
+bool TEngine::IPv6ServesAllGroups() {
+    const TGroupAddresses6 served = IPv6OnlyGroups();
+    return !served.empty() &&
+           std::all_of(groupNames_.begin(), groupNames_.end(), [&](const std::string& name) {
+               return served.count(name) > 0 || !GroupEnabled(name);
+           });
+}
+
+// A finished check without a public IPv4 address (none found, a refused one, or a failed check).
+// Groups that keep AAAA records and know their IPv6 address are still sent, with that address
+// alone; the IPv4 state of every group (IP, Update/IP) stays as it is, so the IPv4 rules work as
+// before once an address comes back. Groups that need IPv4 take the usual way: the refusal (or
+// the retry of a failed check) with its lines, every check. False when no group can go this way.
+bool TEngine::ProcessIPv6OnlyCheck(bool forceRun) {
+    const TGroupAddresses6 served = IPv6OnlyGroups();
+    if (served.empty())
+        return false;
+    const bool allServed = IPv6ServesAllGroups();
+    if (!allServed) {
+        if (CurrentAddressRefused())
+            RefuseNoPublicAddress();
+        else
+            RetryFailedCheck();
+    } else {
+        // Nothing waits for IPv4: the machine is served, and its state is the normal one.
+        RebuildTrayHint();
+        ShowTrayState(TrayNormal);
+        ResetStoredResults();
+        WriteInteger(Keys::UpdateLastStatus, TrayNormal);
+    }
+    // Said once per group until a public IPv4 address is found again.
+    const TGroupAddresses6 known = GroupAddresses6();
+    for (const std::string& name : groupNames_) {
+        if (known.count(name) == 0 || !GroupEnabled(name) || !ipv4LeftOutLogged_.insert(name).second)
+            continue;
+        if (served.count(name) > 0)
+            AddLog(LogWarning, FormatMsg(MsgIPv4LeftOut, {name}));
+        else
+            AddLog(LogWarning, FormatMsg(MsgIPv4NeededByProfile,
+                                         {name, IniReadString(ConfigPath(), name, "Profile", "")}));
+    }
+    TUpdateDue due;
+    if (forceRun)
+        due = {true, Msg(MsgManualUpdate), {}};
+    else
+        due = AnyGroupNeedsUpdateIPv6Only(ConfigPath(), groupNames_, useManualIP_, served, forceUpdateDays_);
+    if (!due.Due) {
+        if (allServed)
+            ScheduleNextCheck();
+        Trim();
+        return true;
+    }
+    AddLog(LogWarning, due.Reason, due.Fields);
+    cycleState_ = CycleUpdating;
+    offlineAddress_.clear();
+    forcedRun_ = forceRun;
+    offlineRun_ = false;
+    ipv6OnlyRun_ = true;
+    StartUpdateRun();
+    return true;
 }
 
 // The address as the window, the hint and the summary show it: the IPv6 address beside the

@@ -87,6 +87,8 @@ inline constexpr int MsgIPv6NoneOnInterface = 10708;
 inline constexpr int MsgIPv6NoneOnMachine = 10709;
 inline constexpr int MsgIPv6SuffixBad = 10710;
 inline constexpr int MsgIPv6SourceUnknown = 10711;
+inline constexpr int MsgIPv4LeftOut = 10740; // "No public IPv4 address: only the IPv6 address of %s is sent"
+inline constexpr int MsgIPv4NeededByProfile = 10741; // the same for a profile that sends %IP%
 
 // Texts of this program beside the message table.
 inline constexpr const char* TextCheckFailed = "The IP address check of %s failed: %s";

@@ -45,14 +45,21 @@ void TEngine::StartForcedRun() {
 
 void TEngine::StartUpdateRun() {
     // A confirmed manual run goes ahead on an address of the local list: the question promised
-    // it. No run ever sends an address that is nobody's public address, or no address at all.
-    if (!offlineRun_ && (IsNonPublicAddress(currentAddress_) ||
-                         (!forcedRun_ && IsInLocalList(currentAddress_, localList_)))) {
-        RefuseNoPublicAddress();
-        return;
+    // it. No run ever sends an address that is nobody's public address, or no address at all: a
+    // run without a public IPv4 address sends the IPv6 groups' addresses alone (see below), and a
+    // manual one does so when there are such groups.
+    if (!offlineRun_ && !ipv6OnlyRun_ &&
+        (IsNonPublicAddress(currentAddress_) ||
+         (!forcedRun_ && IsInLocalList(currentAddress_, localList_)))) {
+        if (!forcedRun_ || IPv6OnlyGroups().empty()) {
+            RefuseNoPublicAddress();
+            return;
+        }
+        ipv6OnlyRun_ = true;
     }
     if (groupNames_.empty()) {
         // Nothing to send: the cycle must not stay in the run state.
+        ipv6OnlyRun_ = false;
         cycleState_ = CycleIdle;
         EnableHeartbeat(true);
         return;
@@ -63,7 +70,10 @@ void TEngine::StartUpdateRun() {
     AddLog(LogProcess, Msg(MsgUpdateStarts));
 
     controllers_.clear();
-    const TGroupAddresses6 addresses6 = offlineRun_ ? TGroupAddresses6() : GroupAddresses6();
+    const TGroupAddresses6 addresses6 =
+        offlineRun_ ? TGroupAddresses6() : (ipv6OnlyRun_ ? IPv6OnlyGroups() : GroupAddresses6());
+    // The address the requests carry: none without a public IPv4 address.
+    const std::string address = ipv6OnlyRun_ ? std::string() : currentAddress_;
     const std::string none6 = Msg(MsgNoIPv6Address);
     UpdateReport().Start(
         ReportStartText(Now(), updatedAddress_, currentAddress_, useManualIP_,
@@ -81,14 +91,20 @@ void TEngine::StartUpdateRun() {
         c.GroupName = groupNames_[i];
         const auto found6 = addresses6.find(c.GroupName);
         const std::string address6 = found6 == addresses6.end() ? std::string() : found6->second;
-        const TUpdateDecision decision = NeedsUpdate(path, c.GroupName, currentAddress_, forceUpdateDays_,
-                                                     offlineRun_, forcedRun_, address6);
+        if (ipv6OnlyRun_ && address6.empty()) {
+            // It needs the IPv4 address that is missing: the refusal has said so.
+            c.Result = ReadBoolChecked(path, c.GroupName, "Enable", true) ? ClassNoIP : ClassNoError;
+            c.Done = true;
+            continue;
+        }
+        const TUpdateDecision decision = NeedsUpdate(path, c.GroupName, address, forceUpdateDays_,
+                                                     offlineRun_, forcedRun_, address6, ipv6OnlyRun_);
         c.Result = decision.Code;
         if (decision.Send) {
             const TUpdateRequest request =
-                BuildUpdateURL(path, c.GroupName, currentAddress_, offlineAddress_, offlineRun_, address6);
-            c.Update = services_.Updater->Start(c.GroupName, offlineRun_ ? offlineAddress_ : currentAddress_,
-                                                request);
+                BuildUpdateURL(path, c.GroupName, address, offlineAddress_, offlineRun_, address6);
+            c.Update =
+                services_.Updater->Start(c.GroupName, offlineRun_ ? offlineAddress_ : address, request);
             if (!c.Update)
                 c.Done = true;
         } else {
@@ -115,7 +131,11 @@ void TEngine::FinishUpdateRun() {
     for (const TController& c : controllers_)
         worst = std::max(worst, c.Update ? c.Update->Result() : c.Result);
     const TDateTime now = Now();
-    updatedAddress_ = offlineRun_ ? offlineAddress_ : currentAddress_;
+    // A run with IPv6 addresses alone leaves what was sent for IPv4.
+    const bool ipv4Sent = !ipv6OnlyRun_;
+    ipv6OnlyRun_ = false;
+    if (ipv4Sent)
+        updatedAddress_ = offlineRun_ ? offlineAddress_ : currentAddress_;
 
     AddLog(LogProcess, Msg(MsgUpdateFinished));
     // The groups stored the IPv6 address they sent.
@@ -135,13 +155,15 @@ void TEngine::FinishUpdateRun() {
     SetStatus(status, trayState, logKind);
 
     if (worst <= ClassWarning) {
-        WriteString(Keys::UpdateIP, updatedAddress_);
-        presenter_.ShowUpdatedAddress(UpdatedAddressText());
-        if (shownUpdatedAddress_ != updatedAddress_) {
-            shownUpdatedAddress_ = updatedAddress_;
-            updatedAddressChanged_ = true;
+        if (ipv4Sent) {
+            WriteString(Keys::UpdateIP, updatedAddress_);
+            if (shownUpdatedAddress_ != updatedAddress_) {
+                shownUpdatedAddress_ = updatedAddress_;
+                updatedAddressChanged_ = true;
+            }
+            Broadcast(UpdatedIpMessage, updatedAddress_);
         }
-        Broadcast(UpdatedIpMessage, updatedAddress_);
+        presenter_.ShowUpdatedAddress(UpdatedAddressText());
         lastUpdateTime_ = now.AddSecs(-2);
         nextForceUpdate_ = lastUpdateTime_.AddDays(forceUpdateDays_);
         WriteStamp(Keys::UpdateLastUpdate, lastUpdateTime_);

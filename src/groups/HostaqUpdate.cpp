@@ -143,7 +143,7 @@ void THostaqUpdate::OnHostResult(const std::string& group, const std::string& pr
     AddLog(LogKindOf(r.Class),
            FormatMsg(MsgHostResultLine,
                      {r.Host, provider, CleanText(r.Line, MaxLoggedNetworkText), r.Interpretation}),
-           {event, group, r.Host, IP, r.Keyword.empty() ? r.Interpretation : r.Keyword});
+           {event, group, r.Host, IP.empty() ? IP6 : IP, r.Keyword.empty() ? r.Interpretation : r.Keyword});
     UpdateReport().AppendResult(HostResultBlock(r.Host, provider, r.Line, r.Interpretation));
 }
 
@@ -151,7 +151,7 @@ void THostaqUpdate::OnUpdateError(const std::string& group, const std::string& p
                                   const std::string& text) {
     const std::string line = FormatMsg(
         MsgHostResultLine, {group, provider, std::to_string(code), CleanText(text, MaxLoggedNetworkText)});
-    AddLog(LogError, line, {TLogEvent::UpdateFailed, group, "", IP, std::to_string(code)});
+    AddLog(LogError, line, {TLogEvent::UpdateFailed, group, "", IP.empty() ? IP6 : IP, std::to_string(code)});
     UpdateReport().Append(line + "\r\n\r\n");
 }
 
@@ -167,7 +167,9 @@ void THostaqUpdate::OnUpdateDone(const std::string& group, UpdateResultClass wor
         }
         if (worst < ClassRetry) {
             doc.WriteString(group, "LastUpdate", EncodeStamp(Now()));
-            doc.WriteString(group, "IP", IP);
+            // A request with the IPv6 address alone leaves the IPv4 address the group sent last.
+            if (!IP.empty() || IP6.empty())
+                doc.WriteString(group, "IP", IP);
             if (!IP6.empty())
                 doc.WriteString(group, Keys::GroupIP6.Key, IP6);
         }

@@ -9,6 +9,7 @@
 #include "net/Url.h"
 
 #include <algorithm>
+#include <strings.h>
 
 namespace hostaq {
 
@@ -43,6 +44,19 @@ std::string HostWithoutPort(std::string_view hostAndPort) {
 // The host the client connects to, as the client reads the URL.
 std::string UrlHost(std::string_view url) {
     return ParseURL(std::string(url)).Host;
+}
+
+bool RequestNeedsIPv4(const std::string& path, const std::string& groupName) {
+    const std::string profile = IniReadString(path, groupName, "Profile", "");
+    if (profile.empty())
+        return false;
+    bool needed = false;
+    ExpandPlaceholders(BuildProfileURL(path, profile, groupName).URL, [&](const std::string& placeholder) {
+        if (strcasecmp(placeholder.c_str(), "%IP%") == 0)
+            needed = true;
+        return std::string();
+    });
+    return needed;
 }
 
 TUpdateRequest BuildUpdateURL(const std::string& path, const std::string& groupName,

@@ -30,6 +30,11 @@ TUpdateRequest BuildUpdateURL(const std::string& path, const std::string& groupN
                               const std::string& address, const std::string& offlineAddress, bool offline,
                               const std::string& address6 = {});
 
+// Whether the group's request carries an IPv4 address it cannot go without: a profile whose
+// request uses %IP%. The standard request sends the IPv6 address alone when no IPv4 address is
+// known; a profile that names %IP% would send an empty one.
+bool RequestNeedsIPv4(const std::string& path, const std::string& groupName);
+
 // The standard update server: Options/UpdateHost ("host" or "host:port"), the built-in host by
 // default.
 std::string EffectiveUpdateHost(const std::string& path);

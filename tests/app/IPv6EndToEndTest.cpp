@@ -136,6 +136,42 @@ TEST_F(TIPv6EndToEndTest, WithoutAPublicIPv6AddressTheIPv4UpdateGoesAheadAlone) 
     EXPECT_EQ(Count(out, "No public IPv6 address ("), 0u) << out;
 }
 
+// The IPv4 check page shows a private address (a carrier-grade NAT, DS-Lite): the IPv6 group
+// goes with its IPv6 address alone, the other group waits for a public IPv4 address.
+TEST_F(TIPv6EndToEndTest, WithoutAPublicIPv4AddressTheIPv6AddressGoesAlone) {
+    TCaptureServer natPage;
+    natPage.Answer("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nCurrent IP Address: 10.0.0.5\r\n");
+    Set("Connection", "ServerIP", natPage.Url("/"));
+    std::string out;
+    EXPECT_EQ(Once(&out), 1) << "a group waits for IPv4\n" << out;
+    const auto home = RequestsFor("a.example,b.example");
+    ASSERT_EQ(home.size(), 1u) << out;
+    EXPECT_EQ(home[0].Query.at("myip"), "2001:db8:1::10");
+    EXPECT_TRUE(RequestsFor("c.example").empty());
+    EXPECT_EQ(Get("Home", "IP"), "<none>");
+    EXPECT_EQ(Get("Home", "IP6"), "2001:db8:1::10");
+    EXPECT_EQ(Get("Update", "IP"), "198.51.100.1");
+    EXPECT_NE(out.find("No public IPv4 address: only the IPv6 address of Home is sent"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("is not public IP"), std::string::npos) << out;
+
+    // Only the IPv6 group is enabled: the machine is served, and nothing new is sent.
+    Set("Plain", "Enable", "0");
+    EXPECT_EQ(Once(&out), 0) << out;
+    EXPECT_EQ(Provider->Requests().size(), 1u) << out;
+    EXPECT_EQ(out.find("is not public IP"), std::string::npos) << out;
+
+    // A public IPv4 address again: both groups are sent, the IPv6 group with both addresses.
+    Set("Plain", "Enable", "1");
+    Set("Connection", "ServerIP", CheckPage->Url("/"));
+    EXPECT_EQ(Once(&out), 0) << out;
+    const auto again = RequestsFor("a.example,b.example");
+    ASSERT_EQ(again.size(), 2u) << out;
+    EXPECT_EQ(again[1].Query.at("myip"), "203.0.113.7,2001:db8:1::10");
+    EXPECT_EQ(RequestsFor("c.example").size(), 1u) << out;
+    EXPECT_EQ(Get("Home", "IP"), "203.0.113.7");
+}
+
 // Another host on the same /64 (a server behind this router) gets its own address: the
 // machine's prefix with the group's suffix.
 TEST_F(TIPv6EndToEndTest, TheSuffixNamesAnotherHostOnThePrefix) {

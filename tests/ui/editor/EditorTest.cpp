@@ -38,14 +38,7 @@ class EditorTest : public TUiConfigTest {
 protected:
     // A stored group "Home" of two hosts with results from an earlier update.
     void StoreHome() {
-        TDynAcc g;
-        InitGroup(g);
-        g.UserID = "joe";
-        g.Password = "secret";
-        g.NumOfHosts = 2;
-        g.Hosts[0] = "a.example";
-        g.Hosts[1] = "b.example";
-        ASSERT_TRUE(SaveGroup(Path, "Home", g));
+        StoreGroup("Home", {"a.example", "b.example"});
         IniWriteString(Path, "Home", "NewConfig", "0");
         IniWriteString(Path, "Home", "a.example", "good 1.2.3.4");
         IniWriteString(Path, "Home", "UpdateResult", "1");

@@ -14,18 +14,7 @@
 namespace hostaq::test {
 namespace {
 
-class IPv6EditorTest : public TUiConfigTest {
-protected:
-    void StoreHome() {
-        TDynAcc g;
-        InitGroup(g);
-        g.UserID = "joe";
-        g.Password = "secret";
-        g.NumOfHosts = 1;
-        g.Hosts[0] = "a.example";
-        ASSERT_TRUE(SaveGroup(Path, "Home", g));
-    }
-};
+using IPv6EditorTest = TUiConfigTest;
 
 TEST(IPv6AccountLogic, SuffixRuleAndEnabling) {
     EXPECT_EQ(CheckIPv6Suffix(""), "");
@@ -48,7 +37,7 @@ TEST(IPv6AccountLogic, SuffixRuleAndEnabling) {
 }
 
 TEST_F(IPv6EditorTest, TheCheckBoxAndTheSuffixAreSavedAndABadSuffixKeepsTheDialogOpen) {
-    StoreHome();
+    StoreGroup("Home", {"a.example"});
     TFormAccount form(nullptr, "Home");
     auto* ipv6 = Find<QCheckBox>(form, "CheckBoxIPv6");
     auto* suffix = Find<QLineEdit>(form, "EditIPv6Suffix");

@@ -40,14 +40,7 @@ protected:
 };
 
 TEST_F(ScreenshotsEditor, EditorAndPrompts) {
-    TDynAcc g;
-    InitGroup(g);
-    g.UserID = "joe";
-    g.Password = "secret";
-    g.NumOfHosts = 2;
-    g.Hosts[0] = "home.hostaq.example";
-    g.Hosts[1] = "nas.hostaq.example";
-    SaveGroup(Path, "Home", g);
+    StoreGroup("Home", {"home.hostaq.example", "nas.hostaq.example"});
     IniWriteString(Path, "Home", "home.hostaq.example", "good 93.184.216.34");
 
     SetHostaqEdition(false);

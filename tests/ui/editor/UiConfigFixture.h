@@ -3,6 +3,7 @@
 #include "config/ConfigPath.h"
 #include "config/IniFile.h"
 #include "engine/EventLoop.h"
+#include "groups/DynAcc.h"
 #include "net/WorkerThread.h"
 #include "ui/common/Desktop.h"
 #include "ui/common/Prompt.h"
@@ -17,6 +18,7 @@
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <utility>
@@ -49,6 +51,17 @@ protected:
         while (!done() && t.elapsed() < limitMs)
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
         return done();
+    }
+
+    // Saves a group of the given hosts with the login joe/secret.
+    void StoreGroup(const std::string& name, std::initializer_list<const char*> hosts) {
+        TDynAcc g;
+        InitGroup(g);
+        g.UserID = "joe";
+        g.Password = "secret";
+        for (const char* host : hosts)
+            g.Hosts[static_cast<std::size_t>(g.NumOfHosts++)] = host;
+        ASSERT_TRUE(SaveGroup(Path, name, g));
     }
 
     // An account server over TLS answering the host list of joe/secret.
