@@ -139,11 +139,13 @@ std::string BuildTrayHint(const THintState& state, const TDateTime& now) {
             std::string ago = ShortTimeAgo(state.LastUpdateTime, now);
             if (ago.empty())
                 ago = Msg(MsgCannotDetectLastUpdate);
-            const std::string six = state.CurrentAddress6.empty()
-                                        ? std::string()
-                                        : FormatText("%sIPv6: %s", {sep, state.CurrentAddress6});
-            return CutHint(FormatText("%s%sIP: %s%s%s%s %s", {AppTitle, sep, state.CurrentAddress, six, sep,
-                                                              Msg(MsgUpdatedColon), ago}));
+            // Without a public IPv4 address, a machine served by IPv6 alone shows only that.
+            std::string addresses = "IP: " + state.CurrentAddress;
+            if (!state.CurrentAddress6.empty())
+                addresses = state.CurrentAddress.empty() ? "IPv6: " + state.CurrentAddress6
+                                                         : addresses + sep + "IPv6: " + state.CurrentAddress6;
+            return CutHint(
+                FormatText("%s%s%s%s%s %s", {AppTitle, sep, addresses, sep, Msg(MsgUpdatedColon), ago}));
         }
     }
     return CutHint(FormatText("%s%s%s", {AppTitle, sep, word}));

@@ -47,6 +47,13 @@ TEST(TrayHintTest, WordsFollowTheStatesAndTheHintIsCut) {
     s.AddressState = AddressNone;
     s.LastUpdateTime = Now0.AddMinutes(-2);
     EXPECT_EQ(BuildTrayHint(s, Now0), "Hostaq Updater\r\nIP: 203.0.113.7\r\nUpdated: 2 minutes");
+    s.CurrentAddress6 = "2001:db8:1::10";
+    EXPECT_EQ(BuildTrayHint(s, Now0),
+              "Hostaq Updater\r\nIP: 203.0.113.7\r\nIPv6: 2001:db8:1::10\r\nUpdated: 2 minutes");
+    s.CurrentAddress.clear(); // served by IPv6 alone: no empty IPv4 line
+    EXPECT_EQ(BuildTrayHint(s, Now0), "Hostaq Updater\r\nIPv6: 2001:db8:1::10\r\nUpdated: 2 minutes");
+    s.CurrentAddress = "203.0.113.7";
+    s.CurrentAddress6.clear();
     s.LastUpdateTime = Now0.AddDays(365);
     EXPECT_EQ(BuildTrayHint(s, Now0),
               "Hostaq Updater\r\nIP: 203.0.113.7\r\nUpdated: Cannot detect last update time");
