@@ -93,6 +93,10 @@ int RunGroupAdd(const TCommandLine& cl, std::istream& in, std::ostream& out, std
     }
     if (!PrepareProgram(cl))
         return ExitFailure;
+    // Refused before it saved anything, the command leaves no empty file it made behind.
+    struct TLeaveNoEmptyFile {
+        ~TLeaveNoEmptyFile() { RemoveConfigMadeForNothing(); }
+    } leaveNoEmptyFile;
     const std::string& path = ConfigPath();
     auto refuse = [&](const std::string& message) {
         err << "hostaq: " << ForTerminal(message) << "\n";

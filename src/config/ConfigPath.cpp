@@ -128,6 +128,33 @@ const std::string& ConfigLocateError() {
 }
 
 namespace {
+// The located file did not exist before its write probe made it.
+bool madeByProbe = false;
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The write probe of a candidate, remembering whether the probe made the file.
+bool ProbeCandidate(const std::string& path, std::string* reason = nullptr) {
+    const bool existed = Exists(path);
+    if (!IniWriteTest(path, reason))
+        return false;
+    madeByProbe = !existed;
+    return true;
+}
+} // namespace
+
+void RemoveConfigMadeForNothing() {
+    struct stat st {};
+    const std::string& path = ConfigPath();
+    if (madeByProbe && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0)
+        ::unlink(path.c_str());
+    madeByProbe = false;
+}
+
+namespace {
 bool MayUseBesideProgram(const std::string& file) {
     struct stat st {};
     if (::lstat(file.c_str(), &st) == 0)
@@ -143,23 +170,24 @@ bool MayUseBesideProgram(const std::string& file) {
 
 bool LocateConfigFile(const std::vector<std::string>& args, const std::string& programPath) {
     LocateError().clear();
+    madeByProbe = false;
     std::string chosen;
     const std::string fromArgs = CommandLineCandidate(args, programPath);
     if (IsNamedExplicitly(args)) {
         // The file named is the file used, or none: never another one in its place.
         std::string reason;
         SetConfigPath(fromArgs);
-        if (!IniWriteTest(fromArgs, &reason)) {
+        if (!ProbeCandidate(fromArgs, &reason)) {
             LocateError() = "cannot use " + fromArgs + ": " + reason;
             return false;
         }
         chosen = fromArgs;
     }
-    if (chosen.empty() && !fromArgs.empty() && MayUseBesideProgram(fromArgs) && IniWriteTest(fromArgs))
+    if (chosen.empty() && !fromArgs.empty() && MayUseBesideProgram(fromArgs) && ProbeCandidate(fromArgs))
         chosen = fromArgs;
     if (chosen.empty()) {
         const std::string beside = WithIniExtension(programPath);
-        if (MayUseBesideProgram(beside) && IniWriteTest(beside))
+        if (MayUseBesideProgram(beside) && ProbeCandidate(beside))
             chosen = beside;
     }
     const std::string userFolder = UserDataFolder();
@@ -171,7 +199,7 @@ bool LocateConfigFile(const std::vector<std::string>& args, const std::string& p
         MakeFolder(parent);
         if (!MakeFolder(vendor) || !MakeFolder(userFolder))
             ReportError(Msg(MsgCannotCreateDataFolder));
-        if (IniWriteTest(userFile))
+        if (ProbeCandidate(userFile))
             chosen = userFile;
     }
     if (chosen.empty()) {

@@ -39,6 +39,9 @@ std::string CommandLineCandidate(const std::vector<std::string>& args, const std
 bool LocateConfigFile(const std::vector<std::string>& args, const std::string& programPath);
 // Why the CONFIG named on the command line cannot be used; empty when it can or none was named.
 const std::string& ConfigLocateError();
+// A command refused before any work leaves no file behind: removes the configuration file when
+// LocateConfigFile's write probe made it and it is still empty.
+void RemoveConfigMadeForNothing();
 // True when the CONFIG argument names a folder too, so that no search applies.
 bool IsNamedExplicitly(const std::vector<std::string>& args);
 

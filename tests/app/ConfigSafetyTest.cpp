@@ -102,6 +102,17 @@ TEST_F(TConfigSafetyTest, ARefusedCommandLeavesTheFileUntouched) {
     EXPECT_NE(err.find("cannot be used"), std::string::npos) << err;
     EXPECT_EQ(ReadFileText(ini), "[Options]\nFirstCheckDelay=1\n");
     EXPECT_EQ(StatOf(ini).st_ino, inode);
+
+    // Where there was no file, a refused command leaves none (no password given here).
+    const std::string fresh = Dir.File("fresh.ini");
+    EXPECT_EQ(
+        RunHostaq(Dir.Path(), {"--group-add", "Home", "--user", "joe", "--hosts", "a.example", fresh}, ""),
+        1);
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    EXPECT_EQ(RunHostaq(Dir.Path(), {"--group-add", "Home", "--user", "joe", "--hosts", "a.example", fresh},
+                        "pw\n"),
+              0);
+    EXPECT_EQ(IniReadString(fresh, "Home", "UserID", ""), "joe");
 }
 
 // A blank and a repeated name in the list are dropped: one host is saved.
