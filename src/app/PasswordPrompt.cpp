@@ -1,9 +1,12 @@
 #include "app/PasswordPrompt.h"
 
+#include <cerrno>
 #include <csignal>
 #include <istream>
 #include <ostream>
+#include <poll.h>
 #include <pthread.h>
+#include <sys/signalfd.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -11,71 +14,102 @@ namespace hostaq {
 
 namespace {
 
-// The terminal as it was, for the signal handler: set before the handlers are installed.
-int savedFd = -1;
-struct termios savedTerminal {};
+sigset_t EndingSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+        sigaddset(&set, sig);
+    return set;
+}
 
-constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-// The stop signal that arrived during the prompt, if the program still lives after it.
-volatile std::sig_atomic_t stopSignal = 0;
-
-// Ends the program by sig as the default action would, here and now: unblocked first, so that
-// the end does not depend on the mask the interrupted code goes back to.
-void EndBySignal(int sig) {
+// Ends the program by sig as its default action does.
+[[noreturn]] void EndBySignal(int sig) {
     ::signal(sig, SIG_DFL);
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, sig);
     ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
     ::raise(sig);
+    ::_exit(128 + sig); // not reached: the default action of a stop signal ends the program
 }
 
-// Puts the terminal back, then lets the signal end the program as it would have.
-void RestoreAndRaise(int sig) {
-    stopSignal = sig;
-    ::tcsetattr(savedFd, TCSANOW, &savedTerminal);
-    EndBySignal(sig);
-}
-
-// Echo off for the life of the object.
-class TNoEcho {
+// For the life of the object: the stop signals are held back (a signal the program was told to
+// ignore stays ignored) and come through a descriptor, and the terminal does not echo. Nothing
+// runs in a signal handler, so no read is ever cut short by one; a stop signal ends the program
+// by that signal once the terminal is back as it was.
+class TQuietTerminal {
 public:
-    explicit TNoEcho(int fd) {
-        if (::tcgetattr(fd, &savedTerminal) != 0)
+    explicit TQuietTerminal(int fd) : fd_(fd) {
+        const sigset_t stops = EndingSignals();
+        ::pthread_sigmask(SIG_BLOCK, &stops, &oldMask_);
+        signals_ = ::signalfd(-1, &stops, SFD_CLOEXEC);
+        if (::tcgetattr(fd, &saved_) != 0)
             return;
-        savedFd = fd;
-        struct sigaction action {};
-        action.sa_handler = RestoreAndRaise;
-        sigemptyset(&action.sa_mask);
-        for (std::size_t i = 0; i < std::size(EndingSignals); ++i) {
-            ::sigaction(EndingSignals[i], nullptr, &old_[i]);
-            // A signal the program was told to ignore stays ignored.
-            if (old_[i].sa_handler != SIG_IGN)
-                ::sigaction(EndingSignals[i], &action, nullptr);
-        }
-        struct termios quiet = savedTerminal;
+        struct termios quiet = saved_;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         quiet.c_lflag |= ECHONL;
-        active_ = ::tcsetattr(fd, TCSAFLUSH, &quiet) == 0;
-        installed_ = true;
+        echoOff_ = ::tcsetattr(fd, TCSAFLUSH, &quiet) == 0;
     }
-    ~TNoEcho() {
-        if (!installed_)
-            return;
-        if (active_)
-            ::tcsetattr(savedFd, TCSAFLUSH, &savedTerminal);
-        for (std::size_t i = 0; i < std::size(EndingSignals); ++i)
-            ::sigaction(EndingSignals[i], &old_[i], nullptr);
-        savedFd = -1;
+    ~TQuietTerminal() {
+        Restore();
+        if (signals_ >= 0)
+            ::close(signals_);
+        ::pthread_sigmask(SIG_SETMASK, &oldMask_, nullptr);
     }
-    TNoEcho(const TNoEcho&) = delete;
-    TNoEcho& operator=(const TNoEcho&) = delete;
+    TQuietTerminal(const TQuietTerminal&) = delete;
+    TQuietTerminal& operator=(const TQuietTerminal&) = delete;
+
+    // One line as the terminal hands it over (without its end); false at the end of input with
+    // nothing read. A stop signal meanwhile ends the program.
+    bool ReadLine(std::string& line) {
+        line.clear();
+        bool any = false;
+        for (;;) {
+            pollfd p[2] = {{fd_, POLLIN, 0}, {signals_, POLLIN, 0}};
+            if (::poll(p, signals_ >= 0 ? 2 : 1, -1) < 0) {
+                if (errno == EINTR)
+                    continue;
+                return any;
+            }
+            if (signals_ >= 0 && (p[1].revents & POLLIN) != 0) {
+                signalfd_siginfo info{};
+                if (::read(signals_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+                    Restore();
+                    EndBySignal(static_cast<int>(info.ssi_signo));
+                }
+            }
+            if ((p[0].revents & (POLLIN | POLLHUP | POLLERR)) == 0)
+                continue;
+            char buffer[256];
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
+            if (n <= 0)
+                return any;
+            any = true;
+            const std::string chunk(buffer, static_cast<std::size_t>(n));
+            const std::size_t end = chunk.find('\n');
+            line += chunk.substr(0, end);
+            if (end != std::string::npos)
+                break;
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return true;
+    }
 
 private:
-    struct sigaction old_[std::size(EndingSignals)]{};
-    bool installed_ = false;
-    bool active_ = false;
+    void Restore() {
+        if (echoOff_)
+            ::tcsetattr(fd_, TCSAFLUSH, &saved_);
+        echoOff_ = false;
+    }
+
+    int fd_;
+    int signals_ = -1;
+    sigset_t oldMask_{};
+    struct termios saved_ {};
+    bool echoOff_ = false;
 };
 
 bool ReadLine(std::istream& in, std::string& line) {
@@ -92,16 +126,9 @@ bool ReadPasswordLine(std::istream& in, int fd, std::ostream& err, const std::st
                       std::string& line) {
     if (fd < 0 || ::isatty(fd) == 0)
         return ReadLine(in, line);
-    bool read = false;
-    {
-        TNoEcho quiet(fd);
-        err << prompt << std::flush;
-        read = ReadLine(in, line);
-    }
-    // A read cut short by a stop signal ends the program by that signal, never as an empty line.
-    if (!read && stopSignal != 0)
-        EndBySignal(stopSignal);
-    return read;
+    TQuietTerminal quiet(fd);
+    err << prompt << std::flush;
+    return quiet.ReadLine(line);
 }
 
 } // namespace hostaq
