@@ -1,5 +1,7 @@
 #include "config/IniWrite.h"
 
+#include "config/PrivateFile.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -65,21 +67,7 @@ bool ReadAll(int fd, std::string& out) {
 
 namespace {
 
-bool DefaultWrite(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-TIniWriteFn WriteFn = &DefaultWrite;
+TIniWriteFn WriteFn = &WriteAll;
 
 } // namespace
 
@@ -219,7 +207,7 @@ bool RewriteInPlace(const std::string& target, const std::string& text, TFileId&
              ::ftruncate(fd, static_cast<off_t>(text.size())) == 0 && ::fsync(fd) == 0;
         if (!ok) {
             const int saved = errno;
-            if (::lseek(fd, 0, SEEK_SET) == 0 && DefaultWrite(fd, old.data(), old.size())) {
+            if (::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, old.data(), old.size())) {
                 [[maybe_unused]] const int r = ::ftruncate(fd, static_cast<off_t>(old.size()));
             }
             errno = saved;
@@ -293,7 +281,7 @@ long long SetIniStampResolution(long long ns) {
 
 TIniWriteFn SetIniWriteFn(TIniWriteFn fn) {
     TIniWriteFn old = IniStore::WriteFn;
-    IniStore::WriteFn = fn ? fn : &IniStore::DefaultWrite;
+    IniStore::WriteFn = fn ? fn : &WriteAll;
     return old;
 }
 

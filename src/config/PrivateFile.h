@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <sys/types.h>
 
@@ -13,5 +14,9 @@ namespace hostaq {
 // given to owner and group. Returns the descriptor, or -1 with errno set (EISDIR for a folder,
 // which is never removed; EEXIST when another process made the file first: try again).
 int OpenPrivateFile(const std::string& path, uid_t owner, gid_t group, mode_t mode);
+
+// Writes all of data to fd, going on after interrupted and partial writes; false with errno set
+// when a write fails (a write that takes nothing is EIO).
+bool WriteAll(int fd, const char* data, std::size_t size);
 
 } // namespace hostaq

@@ -1,5 +1,7 @@
 #include "log/LogFile.h"
 
+#include "config/PrivateFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -8,25 +10,6 @@
 namespace hostaq {
 
 namespace {
-bool WriteAll(int fd, const std::string& data) {
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // Opens the file for appending; creates it when missing. created tells which happened.
 int OpenForAppend(const std::string& path, bool& created) {
@@ -69,7 +52,7 @@ bool AppendLogFile(const std::string& path, const std::string& header, const std
         data = header + "\n\n";
     data += line;
     data += '\n';
-    bool ok = WriteAll(fd, data);
+    bool ok = WriteAll(fd, data.data(), data.size());
     int savedErrno = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

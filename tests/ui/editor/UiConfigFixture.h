@@ -5,6 +5,7 @@
 #include "engine/EventLoop.h"
 #include "groups/DynAcc.h"
 #include "net/WorkerThread.h"
+#include "ui/ProcessEvents.h"
 #include "ui/common/Desktop.h"
 #include "ui/common/Prompt.h"
 #include "ui/loop/QtEventLoop.h"
@@ -14,7 +15,6 @@
 #include "TestCerts.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -46,11 +46,7 @@ protected:
     // Runs Qt's loop until done holds; the workers deliver on their own time, the loop only
     // serves them.
     static bool ProcessUntil(const std::function<bool()>& done, int limitMs = 10000) {
-        QElapsedTimer t;
-        t.start();
-        while (!done() && t.elapsed() < limitMs)
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-        return done();
+        return test::ProcessUntil(done, limitMs);
     }
 
     // Saves a group of the given hosts with the login joe/secret.

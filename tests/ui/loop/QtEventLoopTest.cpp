@@ -1,8 +1,8 @@
 #include "ui/loop/QtEventLoop.h"
 #include "engine/EventLoop.h"
+#include "ui/ProcessEvents.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
@@ -11,15 +11,10 @@
 namespace hostaq {
 namespace {
 
+using test::ProcessUntil;
+
 // Runs Qt's event loop until done holds or the real-time limit passes (worker threads deliver
 // their calls asynchronously; nothing here waits for a timer of its own).
-bool ProcessUntil(const std::function<bool()>& done, int limitMs = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < limitMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    return done();
-}
 
 TEST(QtEventLoopTest, AWatchedDescriptorIsServedUntilItsHandlerUnwatchesIt) {
     TQtEventLoop loop;

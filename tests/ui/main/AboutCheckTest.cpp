@@ -8,11 +8,11 @@
 #include "engine/Presenter.h"
 #include "net/WorkerThread.h"
 #include "platform/SoftwareUpdate.h"
+#include "ui/ProcessEvents.h"
 #include "ui/loop/QtEventLoop.h"
 #include "ui/main/AboutBox.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
 #include <atomic>
@@ -33,14 +33,6 @@ public:
     std::vector<std::string> Questions;
     std::vector<std::string> Notices;
 };
-
-bool ProcessUntil(const std::function<bool()>& done, int limitMs = 10000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < limitMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    return done();
-}
 
 TEST(AboutCheckTest, TheWindowStaysResponsiveWhileTheVersionPageIsRead) {
     TTempDir dir;

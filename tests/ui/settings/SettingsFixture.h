@@ -8,13 +8,13 @@
 #include "config/ConfigPath.h"
 #include "config/ErrorReporter.h"
 #include "ipdetect/HostNetwork.h"
+#include "ui/ProcessEvents.h"
 #include "ui/common/ModalDialog.h"
 #include "ui/common/Prompt.h"
 #include "ui/settings/SettingsLogic.h"
 
 #include <QCoreApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QWidget>
 #include <fstream>
 #include <functional>
@@ -79,11 +79,7 @@ protected:
 
     // Runs Qt's loop until done holds (worker threads answer asynchronously) or the limit passes.
     static bool ProcessUntil(const std::function<bool()>& done, int limitMs = 10000) {
-        QElapsedTimer t;
-        t.start();
-        while (!done() && t.elapsed() < limitMs)
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-        return done();
+        return test::ProcessUntil(done, limitMs);
     }
 
     TTempDir dir;
