@@ -95,10 +95,13 @@ inline QStringList TextsNamingWindows(const TWindowTexts& texts) {
     return found;
 }
 
-// Shows the widget, lets it lay itself out, checks its texts and saves it as NAME.png.
+// Shows the widget, lets it lay itself out, checks its texts and saves it as NAME.png. A window
+// that gives itself a size is shown at that size, as its user sees it.
 inline void SaveScreenshot(QWidget* widget, const QString& name) {
+    const bool sized = widget->testAttribute(Qt::WA_Resized);
     widget->show();
-    widget->adjustSize();
+    if (!sized)
+        widget->adjustSize();
     for (int i = 0; i < 3; ++i)
         QApplication::processEvents();
     const TWindowTexts texts = WindowTexts(widget);

@@ -43,9 +43,13 @@ THostListPanel::THostListPanel(bool showResults, QWidget* parent) : QWidget(pare
             {MsgText(MsgHostnameCaption), MsgText(MsgEdSystemColumn), MsgText(MsgEdResultColumn)});
     else
         list_->setHeaderLabels({MsgText(MsgHostnameCaption), MsgText(MsgEdSystemColumn)});
-    list_->header()->setStretchLastSection(true);
-    list_->header()->resizeSection(ColumnHost, 220);
-    list_->header()->resizeSection(ColumnSystem, 80);
+    // The hostname takes the room the other columns leave: they are as wide as what they show,
+    // so the system is never cut off in a narrow dialog.
+    QHeaderView* header = list_->header();
+    header->setStretchLastSection(false);
+    for (int column = 0; column < list_->columnCount(); ++column)
+        header->setSectionResizeMode(column, column == ColumnHost ? QHeaderView::Stretch
+                                                                  : QHeaderView::ResizeToContents);
     list_->installEventFilter(this);
 
     add_ = new QPushButton(MsgText(MsgWizAdd), this);
